@@ -1,0 +1,59 @@
+// console_io: the program's buffered standard input and output.
+//
+// All output goes through one buffer that is written out only when it is
+// full, right before every read of the input, and at exit. So a prompt is on
+// the screen (or in the pipe) before the program waits for its answer, while
+// a flight scripted from a file makes a few large writes instead of one per
+// line. Input is read in blocks into a second buffer and parsed from there.
+//
+// Write errors are ignored: a full disk or a closed pipe on the output never
+// stops or stalls a flight. A read that fails for any reason but an
+// interruption counts as the end of the input, and nothing is read after it.
+
+#ifndef LM_CONSOLE_CONSOLE_IO_H_
+#define LM_CONSOLE_CONSOLE_IO_H_
+
+#include <cstddef>
+#include <string_view>
+
+constexpr std::size_t console_buffer_size = std::size_t{1} << 16;
+
+struct output_buffer {
+  int fd;
+  std::size_t used;  // bytes[0, used) wait to be written
+  char bytes[console_buffer_size];
+};
+
+struct input_buffer {
+  int fd;
+  std::size_t begin;  // bytes[begin, end) have been read and not yet parsed
+  std::size_t end;
+  bool exhausted;  // end of file or a failed read: the fd is not read again
+  char bytes[console_buffer_size];
+};
+
+// Both directions of the dialogue. Large: keep one, and pass it by reference.
+struct console {
+  output_buffer out;
+  input_buffer in;
+};
+
+// Prepares `io` to read from input_fd and write to output_fd, both empty.
+void console_open(console& io, int input_fd, int output_fd);
+
+// Appends `text` to the output, writing the buffer out first if it is full.
+void write_text(output_buffer& out, std::string_view text);
+
+// Writes out everything buffered, ignoring errors.
+void flush_output(output_buffer& out);
+
+// Returns whether more input arrived. Moves the unparsed bytes to the front,
+// flushes io.out, then reads once (retrying interruptions); returns false,
+// for good, at end of file or on a failed read.
+bool fill_input(console& io);
+
+// Returns the byte `ahead` places after the next unparsed one, reading more
+// input as needed, or -1 if the input ends first. Needs ahead < 16.
+int peek_input(console& io, std::size_t ahead);
+
+#endif  // LM_CONSOLE_CONSOLE_IO_H_

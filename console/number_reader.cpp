@@ -1,0 +1,160 @@
+#include "console/number_reader.h"
+
+#include <charconv>
+#include <cstddef>
+
+namespace {
+
+bool is_space(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+// Returns false if the input ends before anything but white space.
+bool skip_white_space(console& io) {
+  input_buffer& in = io.in;
+  for (;;) {
+    while (in.begin < in.end) {
+      if (!is_space(static_cast<unsigned char>(in.bytes[in.begin]))) return true;
+      ++in.begin;
+    }
+    if (!fill_input(io)) return false;
+  }
+}
+
+// Drops everything up to the next white space or the end of the input.
+void drop_token(console& io) {
+  input_buffer& in = io.in;
+  for (;;) {
+    while (in.begin < in.end) {
+      if (is_space(static_cast<unsigned char>(in.bytes[in.begin]))) return;
+      ++in.begin;
+    }
+    if (!fill_input(io)) return;
+  }
+}
+
+// Returns whether the next token starts with an optional sign and a digit,
+// the only way a number of either kind can begin.
+bool number_starts_here(console& io) {
+  const int first = peek_input(io, 0);
+  const std::size_t digit_at = (first == '+' || first == '-') ? 1 : 0;
+  return is_digit(peek_input(io, digit_at));
+}
+
+// Consumes the byte just peeked.
+void take(console& io) { ++io.in.begin; }
+
+// Consumes a run of digits, handing each to `digit(value)`.
+template <typename Sink>
+void take_digits(console& io, Sink digit) {
+  input_buffer& in = io.in;
+  for (;;) {
+    while (in.begin < in.end) {
+      const int c = static_cast<unsigned char>(in.bytes[in.begin]);
+      if (!is_digit(c)) return;
+      digit(c);
+      ++in.begin;
+    }
+    if (!fill_input(io)) return;
+  }
+}
+
+// The text of a real number as from_chars wants it: no '+', and leading
+// zeros of the integer part left out so that they count against no limit.
+struct real_text {
+  char chars[real_token_limit + 1];
+  int length;
+  bool too_long;
+};
+
+void append(real_text& text, int c) {
+  if (text.length < real_token_limit) {
+    text.chars[text.length++] = static_cast<char>(c);
+  } else {
+    text.too_long = true;
+  }
+}
+
+}  // namespace
+
+integer_answer read_integer(console& io) {
+  if (!skip_white_space(io)) return {read_status::end_of_input, 0};
+  if (!number_starts_here(io)) {
+    drop_token(io);
+    return {read_status::not_a_number, 0};
+  }
+  const int sign = peek_input(io, 0);
+  if (sign == '+' || sign == '-') take(io);
+
+  // Saturates once past any 32-bit magnitude, so that digits of any number
+  // are consumed in bounded arithmetic.
+  constexpr std::uint64_t saturated = std::uint64_t{1} << 32;
+  std::uint64_t magnitude = 0;
+  take_digits(io, [&magnitude](int c) {
+    magnitude = magnitude * 10 + static_cast<std::uint64_t>(c - '0');
+    if (magnitude > saturated) magnitude = saturated;
+  });
+
+  const std::uint64_t limit = sign == '-' ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+  if (magnitude > limit) return {read_status::out_of_range, 0};
+  const auto value = static_cast<std::int64_t>(magnitude);
+  return {read_status::number, static_cast<std::int32_t>(sign == '-' ? -value : value)};
+}
+
+real_answer read_real(console& io) {
+  if (!skip_white_space(io)) return {read_status::end_of_input, 0.0};
+  if (!number_starts_here(io)) {
+    drop_token(io);
+    return {read_status::not_a_number, 0.0};
+  }
+  real_text text;
+  text.length = 0;
+  text.too_long = false;
+
+  const int sign = peek_input(io, 0);
+  if (sign == '+' || sign == '-') {
+    if (sign == '-') append(text, '-');
+    take(io);
+  }
+  bool leading = true;
+  take_digits(io, [&text, &leading](int c) {
+    if (leading && c == '0') return;
+    leading = false;
+    append(text, c);
+  });
+  if (leading) append(text, '0');
+
+  if (peek_input(io, 0) == '.') {
+    take(io);
+    append(text, '.');
+    take_digits(io, [&text](int c) { append(text, c); });
+  }
+
+  // An exponent belongs to the number only when it is complete: "5e" and
+  // "5e+" are the number 5 followed by the rest of the token.
+  const int marker = peek_input(io, 0);
+  if (marker == 'e' || marker == 'E') {
+    const int exponent_sign = peek_input(io, 1);
+    const std::size_t digit_at = (exponent_sign == '+' || exponent_sign == '-') ? 2 : 1;
+    if (is_digit(peek_input(io, digit_at))) {
+      append(text, 'e');
+      take(io);
+      if (digit_at == 2) {
+        append(text, exponent_sign);
+        take(io);
+      }
+      take_digits(io, [&text](int c) { append(text, c); });
+    }
+  }
+
+  if (text.too_long) return {read_status::out_of_range, 0.0};
+  double value = 0.0;
+  const std::from_chars_result parsed =
+      std::from_chars(text.chars, text.chars + text.length, value, std::chars_format::general);
+  if (parsed.ec != std::errc{} || parsed.ptr != text.chars + text.length) {
+    return {read_status::out_of_range, 0.0};
+  }
+  return {read_status::number, value};
+}

@@ -1,0 +1,52 @@
+// number_reader: takes the operator's next answer from the input.
+//
+// Answers are separated by white space: blank, tab, newline, carriage
+// return, vertical tab or form feed, in any number. A read skips it, then
+// takes one number and nothing more; whatever follows the number stays in
+// the input for the next read, so "5abc" answers 5 and leaves "abc".
+//
+// A token (the run of characters up to the next white space) that does not
+// start with a number of the asked kind, an optional sign and then a digit,
+// is dropped whole and reported as not_a_number. A number too large for its
+// type is consumed whole and reported as out_of_range, never wrapped or
+// clamped. Memory and time stay bounded whatever the length of a token.
+
+#ifndef LM_CONSOLE_NUMBER_READER_H_
+#define LM_CONSOLE_NUMBER_READER_H_
+
+#include <cstdint>
+
+#include "console/console_io.h"
+
+enum class read_status {
+  number,        // the value holds the number read
+  out_of_range,  // a number was read but its type cannot hold it
+  not_a_number,  // a token that is no number was dropped
+  end_of_input,  // the input ended before a number began
+};
+
+struct integer_answer {
+  read_status status;
+  std::int32_t value;  // meaningful only for read_status::number
+};
+
+struct real_answer {
+  read_status status;
+  double value;  // meaningful only for read_status::number
+};
+
+// Returns the next decimal integer (optional sign, digits) that fits in 32
+// signed bits.
+integer_answer read_integer(console& io);
+
+// Returns the next decimal real number (optional sign, digits, optional
+// point and fraction, optional exponent) rounded to the nearest binary64.
+// Beyond binary64's range, or longer than real_token_limit characters, it is
+// out_of_range.
+real_answer read_real(console& io);
+
+// The longest real number, in characters after leading zeros, that
+// read_real converts; anything longer is refused.
+constexpr int real_token_limit = 4000;
+
+#endif  // LM_CONSOLE_NUMBER_READER_H_

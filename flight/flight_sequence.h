@@ -1,0 +1,19 @@
+// flight_sequence: one whole flight, from the welcome banner to the verdict.
+//
+// Greets the operator, asks for the initial altitude and fuel, then runs one
+// simulated second per pass: while fuel is left it shows the state and asks
+// for the fuel rate, and once the fuel is gone it reports each second on one
+// line and lets the module fall. At the surface it shows the touchdown state
+// and the verdict. Every flight quantity is a local value of the flight.
+
+#ifndef LM_FLIGHT_FLIGHT_SEQUENCE_H_
+#define LM_FLIGHT_FLIGHT_SEQUENCE_H_
+
+#include "console/console_io.h"
+
+// Flies once over `io` and returns the exit status: 0 after touchdown, 1 if
+// the input ended before it. Leaves output in the buffer for the caller to
+// flush.
+int fly(console& io);
+
+#endif  // LM_FLIGHT_FLIGHT_SEQUENCE_H_

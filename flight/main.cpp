@@ -1,0 +1,18 @@
+// lm_simulator: a lunar module's final descent, flown at the terminal or by
+// a script over standard input and output. Arguments and the environment are
+// not read.
+
+#include <unistd.h>
+
+#include "console/console_io.h"
+#include "flight/flight_sequence.h"
+
+int main() {
+  // The buffers are too large for a comfortable stack frame in every
+  // environment, and must not be allocated during a flight.
+  static console io;
+  console_open(io, STDIN_FILENO, STDOUT_FILENO);
+  const int status = fly(io);
+  flush_output(io.out);
+  return status;
+}
