@@ -1,0 +1,137 @@
+#include "tests/child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+using steady = std::chrono::steady_clock;
+
+pid_t spawn(const char* program, posix_spawn_file_actions_t& actions) {
+  // The child gets the default SIGPIPE whatever the test process chose, so
+  // it meets a closed pipe as it would in a shell.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = 0;
+  char* argv[] = {const_cast<char*>(program), nullptr};
+  const int failed = posix_spawn(&pid, program, &actions, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (failed != 0) throw std::runtime_error(std::string("cannot start ") + program);
+  return pid;
+}
+
+// Reads `fd` to its end, giving up at `deadline`; returns false then.
+bool read_until_end(int fd, std::string& text, steady::time_point deadline) {
+  char chunk[65536];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got <= 0) return true;
+    text.append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+}  // namespace
+
+child_result finish_child(pid_t pid, int seconds) {
+  const auto deadline = steady::now() + std::chrono::seconds(seconds);
+  int status = 0;
+  child_result result{{}, -1, 0, false};
+  for (;;) {
+    const pid_t done = ::waitpid(pid, &status, WNOHANG);
+    if (done == pid) break;
+    if (steady::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      result.timed_out = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+child_result run_capturing(const char* program, const child_input& input, int seconds) {
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (input.kind == child_input::file) {
+    posix_spawn_file_actions_addopen(&actions, 0, input.path.c_str(), O_RDONLY, 0);
+  } else {
+    posix_spawn_file_actions_addclose(&actions, 0);
+  }
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  const pid_t pid = spawn(program, actions);
+  ::close(out[1]);
+  const auto deadline = steady::now() + std::chrono::seconds(seconds);
+  std::string text;
+  const bool ended = read_until_end(out[0], text, deadline);
+  ::close(out[0]);
+  child_result result = finish_child(pid, ended ? seconds : 0);
+  result.output = std::move(text);
+  result.timed_out = result.timed_out || !ended;
+  return result;
+}
+
+child_result run_with_output_file(const char* program, const char* input_path,
+                                  const char* output_path, int seconds) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, input_path, O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output_path, O_WRONLY, 0);
+  return finish_child(spawn(program, actions), seconds);
+}
+
+interactive_child start_interactive(const char* program) {
+  int in[2];
+  int out[2];
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+    throw std::runtime_error("no pipe");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  const pid_t pid = spawn(program, actions);
+  ::close(in[0]);
+  ::close(out[1]);
+  return {pid, in[1], out[0]};
+}
+
+std::string temporary_file(const std::string& contents) {
+  const char* base = std::getenv("TMPDIR");
+  std::string path = std::string(base != nullptr ? base : "/tmp") + "/lm_test_XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) throw std::runtime_error("no temporary file");
+  std::size_t done = 0;
+  while (done < contents.size()) {
+    const ssize_t wrote = ::write(fd, contents.data() + done, contents.size() - done);
+    if (wrote <= 0) throw std::runtime_error("cannot write " + path);
+    done += static_cast<std::size_t>(wrote);
+  }
+  ::close(fd);
+  return path;
+}

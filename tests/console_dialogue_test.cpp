@@ -1,0 +1,171 @@
+// The prompts and reports, each checked against the whole text it writes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "console/console_dialogue.h"
+#include "tests/console_fixture.h"
+
+namespace {
+
+const std::string altitude_prompt = "Enter the initial altitude of the LM (in meters): ";
+const std::string altitude_error =
+    "ERROR: Altitude must be between 1 and 9999, inclusive, please try again\n";
+const std::string fuel_prompt = "Enter the initial amount of fuel on board the LM (in liters): ";
+const std::string fuel_error = "ERROR: Amount of fuel must be positive, please try again\n";
+const std::string rate_prompt =
+    "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
+const std::string rate_error = "ERROR: Fuel rate must be between 0 and 9, inclusive\n";
+
+std::string repeat(const std::string& text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+
+struct altitude_case {
+  const char* input;
+  std::optional<double> expected;
+  int refusals;
+};
+
+TEST(PromptInitialAltitude, AcceptsOneToNineThousandNineHundredNinetyNine) {
+  const altitude_case cases[] = {
+      {"1", 1.0, 0},
+      {"9999", 9999.0, 0},
+      {"2.5", 2.5, 0},
+      {"0.5 0 10000 9999.0001 -1 1e999 1300", 1300.0, 6},
+      {"0.99999999999999999", 1.0, 0},  // converts to exactly 1
+      {"abc 9", 9.0, 1},
+      {"", std::nullopt, 0},
+      {"0 x", std::nullopt, 2},
+  };
+  for (const altitude_case& c : cases) {
+    console_fixture fixture(c.input);
+    EXPECT_EQ(prompt_initial_altitude(fixture.io()), c.expected) << c.input;
+    EXPECT_EQ(fixture.output(), repeat(altitude_prompt + altitude_error, c.refusals) +
+                                    altitude_prompt)
+        << c.input;
+  }
+}
+
+struct integer_prompt_case {
+  const char* input;
+  std::int32_t fuel;  // on board, for the rate prompt
+  std::optional<std::int32_t> expected;
+  int refusals;
+};
+
+TEST(PromptInitialFuel, AcceptsAnyPositiveAmount) {
+  const integer_prompt_case cases[] = {
+      {"1", 0, 1, 0},
+      {"2147483647", 0, 2147483647, 0},
+      {"0 -5 1", 0, 1, 2},
+      {"99999999999 4294967301 500", 0, 500, 2},
+      {"five 5", 0, 5, 1},
+      {"\n\n\n", 0, std::nullopt, 0},
+  };
+  for (const integer_prompt_case& c : cases) {
+    console_fixture fixture(c.input);
+    EXPECT_EQ(prompt_initial_fuel(fixture.io()), c.expected) << c.input;
+    EXPECT_EQ(fixture.output(), repeat(fuel_prompt + fuel_error, c.refusals) + fuel_prompt)
+        << c.input;
+  }
+}
+
+TEST(PromptFuelRate, AcceptsZeroToNineAndCapsToTheFuel) {
+  const integer_prompt_case cases[] = {
+      {"0", 500, 0, 0},
+      {"9", 500, 9, 0},
+      {"9", 12, 9, 0},
+      {"9", 3, 3, 0},
+      {"2", 3, 2, 0},
+      {"7", 1, 1, 0},
+      {"-1 10 4294967301 5", 500, 5, 3},
+      {"? 5", 500, 5, 1},
+      {"", 500, std::nullopt, 0},
+  };
+  for (const integer_prompt_case& c : cases) {
+    console_fixture fixture(c.input);
+    EXPECT_EQ(prompt_fuel_rate(fixture.io(), c.fuel), c.expected) << c.input;
+    EXPECT_EQ(fixture.output(), repeat(rate_prompt + rate_error, c.refusals) + rate_prompt)
+        << c.input;
+  }
+}
+
+TEST(PromptsTogether, OneLineAnswersBothInitialPrompts) {
+  console_fixture fixture("1300 500\n");
+  EXPECT_EQ(prompt_initial_altitude(fixture.io()), 1300.0);
+  EXPECT_EQ(prompt_initial_fuel(fixture.io()), 500);
+  EXPECT_EQ(fixture.output(), altitude_prompt + fuel_prompt);
+}
+
+struct state_case {
+  std::int32_t time;
+  double altitude;
+  double velocity;
+  std::int32_t fuel;
+  std::int32_t rate;
+  const char* expected;
+};
+
+TEST(PrintLmState, FiveAlignedLines) {
+  const state_case cases[] = {
+      {0, 1300.0, 0.0, 500, 0,
+       "Elapsed Time:    0 s\n"
+       "        Fuel:  500 l\n"
+       "        Rate:    0 l/s\n"
+       "    Altitude: 1300.00 m\n"
+       "    Velocity:    0.00 m/s\n"},
+      {12345, 10009.456, -0.004, 3, 9,
+       "Elapsed Time: 12345 s\n"
+       "        Fuel:    3 l\n"
+       "        Rate:    9 l/s\n"
+       "    Altitude: 10009.46 m\n"
+       "    Velocity:   -0.00 m/s\n"},
+  };
+  for (const state_case& c : cases) {
+    console_fixture fixture("");
+    print_lm_state(fixture.io(), c.time, c.altitude, c.velocity, c.fuel, c.rate);
+    EXPECT_EQ(fixture.output(), c.expected);
+  }
+}
+
+struct verdict_case {
+  double velocity;
+  const char* verdict;
+};
+
+TEST(PrintLandingStatus, ThresholdsAreInclusiveOnTheGentlerSide) {
+  const char* landed = "The eagle has landed!";
+  const char* hard = "Enjoy your oxygen while it lasts!";
+  const char* crash = "Ouch - that hurt!";
+  const verdict_case cases[] = {
+      {0.3, landed},
+      {0.0, landed},
+      {-0.999, landed},
+      {-1.0, landed},
+      {std::nextafter(-1.0, -2.0), hard},
+      {-3.888, hard},
+      {-10.0, hard},
+      {std::nextafter(-10.0, -11.0), crash},
+      {-500.0, crash},
+  };
+  for (const verdict_case& c : cases) {
+    console_fixture fixture("");
+    print_landing_status(fixture.io(), c.velocity);
+    EXPECT_EQ(fixture.output(), std::string("\nStatus at landing - ") + c.verdict + "\n")
+        << std::hexfloat << c.velocity;
+  }
+}
+
+TEST(PrintInputEnded, EndsThePromptLineFirst) {
+  console_fixture fixture("");
+  print_input_ended(fixture.io());
+  EXPECT_EQ(fixture.output(), "\nERROR: Input ended before touchdown, flight abandoned\n");
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// The descent formulas against values worked out independently: the exact
+// rational result of each operation rounded to 64 significant bits, then
+// once to binary64.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "flight/descent_model.h"
+
+namespace {
+
+constexpr double lunar_gravity = 1.62;
+
+struct acceleration_case {
+  std::int32_t rate;
+  double expected;
+};
+
+TEST(AccelerationForRate, MatchesTheExtendedEvaluationForEveryRate) {
+  const acceleration_case cases[] = {
+      {0, -0x1.9eb851eb851ecp+0}, {1, -0x1.4bc6a7ef9db23p+0}, {2, -0x1.f1a9fbe76c8b5p-1},
+      {3, -0x1.4bc6a7ef9db23p-1}, {4, -0x1.4bc6a7ef9db23p-2}, {5, 0.0},
+      {6, 0x1.4bc6a7ef9db23p-2},  {7, 0x1.4bc6a7ef9db23p-1},  {8, 0x1.f1a9fbe76c8b5p-1},
+      {9, 0x1.4bc6a7ef9db23p+0},
+  };
+  for (const acceleration_case& c : cases) {
+    const double a = acceleration_for_rate(lunar_gravity, c.rate);
+    EXPECT_EQ(a, c.expected) << "rate " << c.rate;
+    EXPECT_FALSE(std::signbit(a) && c.expected == 0.0) << "rate " << c.rate << " gives -0";
+  }
+  EXPECT_EQ(acceleration_for_rate(lunar_gravity, 0), -lunar_gravity);
+}
+
+TEST(AccelerationForRate, OppositeRatesCancelExactly) {
+  for (std::int32_t r = 1; r <= 4; ++r) {
+    EXPECT_EQ(acceleration_for_rate(lunar_gravity, r), -acceleration_for_rate(lunar_gravity, 10 - r))
+        << "rates " << r << " and " << 10 - r;
+  }
+}
+
+struct two_second_case {
+  std::int32_t first;
+  std::int32_t second;
+};
+
+TEST(VelocityAfterSecond, OppositeRatesFromRestEndAtPositiveZero) {
+  const two_second_case cases[] = {{1, 9}, {9, 1}, {2, 8}, {8, 2}, {3, 7},
+                                   {7, 3}, {4, 6}, {6, 4}, {5, 5}};
+  for (const two_second_case& c : cases) {
+    double velocity = 0.0;
+    velocity = velocity_after_second(velocity, acceleration_for_rate(lunar_gravity, c.first));
+    velocity = velocity_after_second(velocity, acceleration_for_rate(lunar_gravity, c.second));
+    EXPECT_EQ(velocity, 0.0) << c.first << " then " << c.second;
+    EXPECT_FALSE(std::signbit(velocity)) << c.first << " then " << c.second << " gives -0";
+  }
+}
+
+struct step_case {
+  const char* what;
+  double altitude;
+  double velocity;
+  double acceleration;
+  double expected_altitude;
+  double expected_velocity;
+};
+
+TEST(OneSecond, AltitudeAndVelocity) {
+  const double free_fall = -lunar_gravity;
+  const step_case cases[] = {
+      {"free fall from rest", 100.0, 0.0, free_fall, 0x1.8cc28f5c28f5cp+6, -lunar_gravity},
+      {"hover from rest", 1300.0, 0.0, 0.0, 1300.0, 0.0},
+      {"hover while sinking", 50.0, -2.5, 0.0, 47.5, -2.5},
+      {"hover while climbing", 50.0, 2.5, 0.0, 52.5, 2.5},
+      // From 1 m at rates 3 and 5 the module is at 0.028 m sinking at 0.648
+      // m/s; rate 8 takes it below the surface while turning it upward.
+      {"floor keeps the full-second velocity", 0x1.cac083126e960p-6, -0x1.4bc6a7ef9db23p-1,
+       0x1.f1a9fbe76c8b5p-1, 0.0, 0x1.4bc6a7ef9db24p-2},
+      {"sum below the surface", 0.5, -30.0, free_fall, 0.0, -31.62},
+      {"sum exactly zero", 0.81, 0.0, free_fall, 0.0, -lunar_gravity},
+  };
+  for (const step_case& c : cases) {
+    const double altitude = altitude_after_second(c.altitude, c.velocity, c.acceleration);
+    EXPECT_EQ(altitude, c.expected_altitude) << c.what;
+    EXPECT_FALSE(std::signbit(altitude)) << c.what << ": altitude -0";
+    EXPECT_EQ(velocity_after_second(c.velocity, c.acceleration), c.expected_velocity) << c.what;
+  }
+}
+
+TEST(OneSecond, SumsAreKeptAtSixtyFourBitsUntilTheEnd) {
+  // Steps where rounding each operation to binary64 lands one place away.
+  const step_case cases[] = {
+      {"free fall", 0x1.5a36b20cbe699p+5, 0x1.4fb7effabec6cp+2, -0x1.9eb851eb851ecp+0,
+       0x1.7db2cec4682dfp+5, 0x1.d013b6ffbafe2p+1},
+      {"rate 3", 0x1.1655491a44f4cp+6, -0x1.2b18cd4c8db88p+2, -0x1.4bc6a7ef9db23p-1,
+       0x1.0257f59d8c7b8p+6, -0x1.5491a24a816ecp+2},
+      {"rate 8", 0x1.839dc3391b179p+6, 0x1.21176164a582cp+2, 0x1.f1a9fbe76c8b5p-1,
+       0x1.97a0e34b4cdc4p+6, 0x1.5f4ca0e193143p+2},
+  };
+  for (const step_case& c : cases) {
+    EXPECT_EQ(altitude_after_second(c.altitude, c.velocity, c.acceleration), c.expected_altitude)
+        << c.what;
+    EXPECT_EQ(velocity_after_second(c.velocity, c.acceleration), c.expected_velocity) << c.what;
+  }
+}
+
+TEST(FuelAfterSecond, BurnsTheRate) {
+  EXPECT_EQ(fuel_after_second(3, 3), 0);
+  EXPECT_EQ(fuel_after_second(500, 9), 491);
+  EXPECT_EQ(fuel_after_second(500, 0), 500);
+  EXPECT_EQ(fuel_after_second(2147483647, 5), 2147483642);
+}
+
+}  // namespace

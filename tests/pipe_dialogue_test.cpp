@@ -1,0 +1,125 @@
+// The program driven over pipes the way an autopilot drives it: each answer
+// is written only after its prompt has arrived. A prompt left in the output
+// buffer while the program waits for input stalls the dialogue, and the
+// bounded wait below turns that into a failure.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "tests/child_process.h"
+
+namespace {
+
+const std::string rate_prompt =
+    "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
+
+// Reads from the child until what arrived ends with `prompt`, or the wait
+// runs out; returns whether the prompt came.
+bool await_prompt(int fd, std::string& received, const std::string& prompt) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  char chunk[4096];
+  while (received.size() < prompt.size() ||
+         received.compare(received.size() - prompt.size(), prompt.size(), prompt) != 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got <= 0) return false;
+    received.append(chunk, static_cast<std::size_t>(got));
+  }
+  return true;
+}
+
+struct exchange {
+  std::string prompt;  // what must have arrived last before answering
+  std::string answer;
+};
+
+struct dialogue {
+  std::vector<exchange> exchanges;
+  bool close_input_after;  // end the input after the last answer
+};
+
+// Plays the dialogue and returns the child's whole output and status.
+child_result play(const dialogue& d) {
+  const interactive_child child = start_interactive(LM_SIMULATOR_PATH);
+  std::string received;
+  for (const exchange& e : d.exchanges) {
+    if (!await_prompt(child.from_child, received, e.prompt)) {
+      ::kill(child.pid, SIGKILL);
+      ADD_FAILURE() << "prompt never arrived: \"" << e.prompt << "\"; got so far:\n" << received;
+      break;
+    }
+    EXPECT_EQ(::write(child.to_child, e.answer.data(), e.answer.size()),
+              static_cast<ssize_t>(e.answer.size()));
+  }
+  if (d.close_input_after) ::close(child.to_child);
+  char chunk[4096];
+  for (;;) {
+    pollfd p{child.from_child, POLLIN, 0};
+    if (::poll(&p, 1, 10000) <= 0) break;
+    const ssize_t got = ::read(child.from_child, chunk, sizeof chunk);
+    if (got <= 0) break;
+    received.append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(child.from_child);
+  if (!d.close_input_after) ::close(child.to_child);
+  child_result result = finish_child(child.pid, 10);
+  result.output = received;
+  return result;
+}
+
+TEST(PipeDialogue, EveryPromptArrivesBeforeTheProgramWaits) {
+  signal(SIGPIPE, SIG_IGN);
+  const child_result run = play({{{"(in meters): ", "1\n"},
+                                  {"(in liters): ", "100\n"},
+                                  {rate_prompt, "3\n"},
+                                  {rate_prompt, "5\n"},
+                                  {rate_prompt, "8\n"}},
+                                 false});
+  EXPECT_FALSE(run.timed_out);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_NE(run.output.find("    Velocity:    0.32 m/s\n\nStatus at landing - The eagle has "
+                            "landed!\n"),
+            std::string::npos)
+      << run.output;
+}
+
+TEST(PipeDialogue, RefusalsAndTheirNewPromptArriveTogether) {
+  signal(SIGPIPE, SIG_IGN);
+  const std::string altitude_prompt = "Enter the initial altitude of the LM (in meters): ";
+  const child_result run =
+      play({{{altitude_prompt, "0\n"},
+             {"please try again\n" + altitude_prompt, "abc\n"},
+             {"please try again\n" + altitude_prompt, "2\n"},
+             {"(in liters): ", "0\n"},
+             {"positive, please try again\nEnter the initial amount of fuel on board the LM (in "
+              "liters): ",
+              "3\n"},
+             {rate_prompt, "12\n"},
+             {"between 0 and 9, inclusive\n" + rate_prompt, "9\n"}},
+            false});
+  EXPECT_FALSE(run.timed_out);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_NE(run.output.find("Enjoy your oxygen while it lasts!\n"), std::string::npos);
+}
+
+TEST(PipeDialogue, InputClosedAtTheRatePromptAbandonsTheFlight) {
+  signal(SIGPIPE, SIG_IGN);
+  const child_result run = play({{{"(in meters): ", "1300 500\n"}, {rate_prompt, ""}}, true});
+  EXPECT_FALSE(run.timed_out);
+  EXPECT_EQ(run.exit_status, 1);
+  const std::string ending = rate_prompt + "\nERROR: Input ended before touchdown, flight abandoned\n";
+  ASSERT_GE(run.output.size(), ending.size());
+  EXPECT_EQ(run.output.substr(run.output.size() - ending.size()), ending);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// The report formats against the C library's printf, which rounds the exact
+// binary value correctly, over fixed cases and many generated ones.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "console/report_format.h"
+
+namespace {
+
+std::string fixed2(double value, int width) {
+  char chars[formatted_number_capacity];
+  return std::string(chars, format_fixed2(chars, value, width));
+}
+
+std::string integer(std::int32_t value, int width) {
+  char chars[formatted_number_capacity];
+  return std::string(chars, format_integer(chars, value, width));
+}
+
+std::string printf_fixed2(double value, int width) {
+  char chars[400];
+  const int n = std::snprintf(chars, sizeof chars, "%*.2f", width, value);
+  return std::string(chars, static_cast<std::size_t>(n));
+}
+
+struct fixed_case {
+  double value;
+  int width;
+  const char* expected;
+};
+
+TEST(FormatFixed2, Cases) {
+  const fixed_case cases[] = {
+      {0.0, 7, "   0.00"},
+      {-0.0, 7, "  -0.00"},
+      {-0.001, 7, "  -0.00"},
+      {-0.004999, 7, "  -0.00"},
+      {-0.005000001, 7, "  -0.01"},
+      {0.125, 7, "   0.12"},  // an exact tie goes to even
+      {0.375, 7, "   0.38"},
+      {-2.625, 7, "  -2.62"},
+      {2.675, 7, "   2.67"},  // just below the tie in binary
+      {0.005, 7, "   0.01"},  // just above it
+      {1300.0, 7, "1300.00"},
+      {9999.995, 7, "10000.00"},  // just above the tie, and wider
+      {-999.999, 7, "-1000.00"},
+      {12345.678, 7, "12345.68"},
+      {-3.888, 7, "  -3.89"},
+      {1.68, 7, "   1.68"},
+      {5e-324, 7, "   0.00"},
+      {-5e-324, 7, "  -0.00"},
+      {0.3, 0, "0.30"},
+      {0x1.fffffffffffffp+55, 7, "72057594037927928.00"},
+      {1e20, 7, "100000000000000000000.00"},
+      {std::numeric_limits<double>::infinity(), 7, "    inf"},
+      {-std::numeric_limits<double>::infinity(), 7, "   -inf"},
+      {std::numeric_limits<double>::quiet_NaN(), 7, "    nan"},
+  };
+  for (const fixed_case& c : cases) {
+    EXPECT_EQ(fixed2(c.value, c.width), c.expected) << std::hexfloat << c.value;
+  }
+  EXPECT_EQ(fixed2(std::numeric_limits<double>::max(), 7),
+            printf_fixed2(std::numeric_limits<double>::max(), 7));
+}
+
+TEST(FormatFixed2, AgreesWithPrintfOnGeneratedValues) {
+  std::mt19937_64 random(20261208);
+  // Any finite bit pattern.
+  for (int i = 0; i < 200000; ++i) {
+    std::uint64_t bits = random();
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value)) continue;
+    ASSERT_EQ(fixed2(value, 7), printf_fixed2(value, 7)) << std::hexfloat << value;
+  }
+  // Magnitudes a flight shows, where every digit counts.
+  std::uniform_real_distribution<double> flight_range(-20000.0, 20000.0);
+  for (int i = 0; i < 500000; ++i) {
+    const double value = flight_range(random);
+    ASSERT_EQ(fixed2(value, 7), printf_fixed2(value, 7)) << std::hexfloat << value;
+  }
+  // Exact ties and their neighbours: multiples of 1/8 have a third binary
+  // decimal of 5 at every odd eighth.
+  std::uniform_int_distribution<std::int64_t> eighths(-(std::int64_t{1} << 56),
+                                                      std::int64_t{1} << 56);
+  for (int i = 0; i < 200000; ++i) {
+    const double tie = std::ldexp(static_cast<double>(eighths(random)), -3 - (i % 8));
+    for (const double value : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e300)}) {
+      ASSERT_EQ(fixed2(value, 7), printf_fixed2(value, 7)) << std::hexfloat << value;
+    }
+  }
+}
+
+struct integer_case {
+  std::int32_t value;
+  int width;
+  const char* expected;
+};
+
+TEST(FormatInteger, Cases) {
+  const integer_case cases[] = {
+      {0, 4, "   0"},
+      {3, 4, "   3"},
+      {500, 4, " 500"},
+      {9999, 4, "9999"},
+      {12345, 4, "12345"},
+      {-5, 4, "  -5"},
+      {7, 3, "  7"},
+      {1000, 3, "1000"},
+      {2147483647, 4, "2147483647"},
+      {-2147483647 - 1, 4, "-2147483648"},
+  };
+  for (const integer_case& c : cases) EXPECT_EQ(integer(c.value, c.width), c.expected);
+}
+
+TEST(WriteNumbers, AppendToTheOutputBuffer) {
+  static output_buffer out;
+  out.fd = -1;
+  out.used = 0;
+  write_integer(out, 42, 4);
+  write_fixed2(out, -0.65, 7);
+  EXPECT_EQ(std::string(out.bytes, out.used), "  42  -0.65");
+}
+
+}  // namespace
