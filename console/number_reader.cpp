@@ -9,7 +9,9 @@ bool is_space(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
 
 // Returns false if the input ends before anything but white space.
 bool skip_white_space(console& io) {
@@ -44,7 +46,9 @@ bool number_starts_here(console& io) {
 }
 
 // Consumes the byte just peeked.
-void take(console& io) { ++io.in.begin; }
+void take(console& io) {
+  ++io.in.begin;
+}
 
 // Consumes a run of digits, handing each to `digit(value)`.
 template <typename Sink>

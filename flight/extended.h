@@ -30,19 +30,33 @@ struct extended {
 };
 
 // Returns x exactly; every binary64 value is representable.
-inline extended to_extended(double x) { return {static_cast<long double>(x)}; }
+inline extended to_extended(double x) {
+  return {static_cast<long double>(x)};
+}
 
 // Returns x exactly; every 32-bit integer is representable.
-inline extended to_extended(std::int32_t x) { return {static_cast<long double>(x)}; }
+inline extended to_extended(std::int32_t x) {
+  return {static_cast<long double>(x)};
+}
 
 // Each returns the exact result rounded to nearest even at 64 bits.
-inline extended operator+(extended a, extended b) { return {a.value + b.value}; }
-inline extended operator-(extended a, extended b) { return {a.value - b.value}; }
-inline extended operator*(extended a, extended b) { return {a.value * b.value}; }
-inline extended operator/(extended a, extended b) { return {a.value / b.value}; }
+inline extended operator+(extended a, extended b) {
+  return {a.value + b.value};
+}
+inline extended operator-(extended a, extended b) {
+  return {a.value - b.value};
+}
+inline extended operator*(extended a, extended b) {
+  return {a.value * b.value};
+}
+inline extended operator/(extended a, extended b) {
+  return {a.value / b.value};
+}
 
 // Returns x rounded to nearest even in binary64 (subnormal or infinite as
 // the magnitude requires).
-inline double to_binary64(extended x) { return static_cast<double>(x.value); }
+inline double to_binary64(extended x) {
+  return static_cast<double>(x.value);
+}
 
 #endif  // LM_FLIGHT_EXTENDED_H_

@@ -41,7 +41,8 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions) {
 bool read_until_end(int fd, std::string& text, steady::time_point deadline) {
   char chunk[65536];
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
     if (left.count() <= 0) return false;
     pollfd p{fd, POLLIN, 0};
     if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;

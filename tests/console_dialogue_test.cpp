@@ -22,7 +22,8 @@ const std::string rate_error = "ERROR: Fuel rate must be between 0 and 9, inclus
 
 std::string repeat(const std::string& text, int times) {
   std::string all;
-  for (int i = 0; i < times; ++i) all += text;
+  for (int i = 0; i < times; ++i)
+    all += text;
   return all;
 }
 
@@ -46,8 +47,8 @@ TEST(PromptInitialAltitude, AcceptsOneToNineThousandNineHundredNinetyNine) {
   for (const altitude_case& c : cases) {
     console_fixture fixture(c.input);
     EXPECT_EQ(prompt_initial_altitude(fixture.io()), c.expected) << c.input;
-    EXPECT_EQ(fixture.output(), repeat(altitude_prompt + altitude_error, c.refusals) +
-                                    altitude_prompt)
+    EXPECT_EQ(fixture.output(),
+              repeat(altitude_prompt + altitude_error, c.refusals) + altitude_prompt)
         << c.input;
   }
 }
@@ -61,12 +62,9 @@ struct integer_prompt_case {
 
 TEST(PromptInitialFuel, AcceptsAnyPositiveAmount) {
   const integer_prompt_case cases[] = {
-      {"1", 0, 1, 0},
-      {"2147483647", 0, 2147483647, 0},
-      {"0 -5 1", 0, 1, 2},
-      {"99999999999 4294967301 500", 0, 500, 2},
-      {"five 5", 0, 5, 1},
-      {"\n\n\n", 0, std::nullopt, 0},
+      {"1", 0, 1, 0},      {"2147483647", 0, 2147483647, 0},
+      {"0 -5 1", 0, 1, 2}, {"99999999999 4294967301 500", 0, 500, 2},
+      {"five 5", 0, 5, 1}, {"\n\n\n", 0, std::nullopt, 0},
   };
   for (const integer_prompt_case& c : cases) {
     console_fixture fixture(c.input);

@@ -35,7 +35,8 @@ TEST(AccelerationForRate, MatchesTheExtendedEvaluationForEveryRate) {
 
 TEST(AccelerationForRate, OppositeRatesCancelExactly) {
   for (std::int32_t r = 1; r <= 4; ++r) {
-    EXPECT_EQ(acceleration_for_rate(lunar_gravity, r), -acceleration_for_rate(lunar_gravity, 10 - r))
+    EXPECT_EQ(acceleration_for_rate(lunar_gravity, r),
+              -acceleration_for_rate(lunar_gravity, 10 - r))
         << "rates " << r << " and " << 10 - r;
   }
 }

@@ -117,7 +117,8 @@ TEST(PipeDialogue, InputClosedAtTheRatePromptAbandonsTheFlight) {
   const child_result run = play({{{"(in meters): ", "1300 500\n"}, {rate_prompt, ""}}, true});
   EXPECT_FALSE(run.timed_out);
   EXPECT_EQ(run.exit_status, 1);
-  const std::string ending = rate_prompt + "\nERROR: Input ended before touchdown, flight abandoned\n";
+  const std::string ending =
+      rate_prompt + "\nERROR: Input ended before touchdown, flight abandoned\n";
   ASSERT_GE(run.output.size(), ending.size());
   EXPECT_EQ(run.output.substr(run.output.size() - ending.size()), ending);
 }

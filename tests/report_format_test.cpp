@@ -118,7 +118,8 @@ TEST(FormatInteger, Cases) {
       {2147483647, 4, "2147483647"},
       {-2147483647 - 1, 4, "-2147483648"},
   };
-  for (const integer_case& c : cases) EXPECT_EQ(integer(c.value, c.width), c.expected);
+  for (const integer_case& c : cases)
+    EXPECT_EQ(integer(c.value, c.width), c.expected);
 }
 
 TEST(WriteNumbers, AppendToTheOutputBuffer) {

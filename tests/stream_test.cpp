@@ -45,7 +45,8 @@ TEST(Streams, ClosedStandardInputIsTheEndOfInput) {
 
 TEST(Streams, FullStandardOutputDoesNotStopTheFlight) {
   std::string answers = "100 2000000\n";
-  for (int i = 0; i < 20000; ++i) answers += "9\n";
+  for (int i = 0; i < 20000; ++i)
+    answers += "9\n";
   const std::string path = temporary_file(answers);
   const child_result run = run_with_output_file(LM_SIMULATOR_PATH, path.c_str(), "/dev/full", 60);
   ::unlink(path.c_str());

@@ -58,7 +58,9 @@ TEST_P(Transcript, OutputAndExitStatusMatch) {
   EXPECT_EQ(run.output, expected);
 }
 
-TEST(Transcripts, AreThere) { EXPECT_GE(transcript_names().size(), 20u); }
+TEST(Transcripts, AreThere) {
+  EXPECT_GE(transcript_names().size(), 20u);
+}
 
 INSTANTIATE_TEST_SUITE_P(Flights, Transcript, testing::ValuesIn(transcript_names()),
                          [](const testing::TestParamInfo<std::string>& info) {
