@@ -72,7 +72,7 @@ bool fill_input(console& io) {
   }
 }
 
-int peek_input(console& io, std::size_t ahead) {
+int peek_input_after_filling(console& io, std::size_t ahead) {
   while (io.in.end - io.in.begin <= ahead) {
     if (!fill_input(io)) return -1;
   }

@@ -14,6 +14,7 @@
 #define LM_CONSOLE_CONSOLE_IO_H_
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 constexpr std::size_t console_buffer_size = std::size_t{1} << 16;
@@ -47,6 +48,26 @@ void write_text(output_buffer& out, std::string_view text);
 // Writes out everything buffered, ignoring errors.
 void flush_output(output_buffer& out);
 
+// Returns where the next `size` bytes of output go (size <= the buffer's
+// size), writing the buffer out first if it has less room. Output composed
+// in place this way is kept by output_commit.
+inline char* output_space(output_buffer& out, std::size_t size) {
+  if (console_buffer_size - out.used < size) flush_output(out);
+  return out.bytes + out.used;
+}
+
+// Keeps the bytes composed from output_space's result up to `end`.
+inline void output_commit(output_buffer& out, const char* end) {
+  out.used = static_cast<std::size_t>(end - out.bytes);
+}
+
+// Copies `text` to `p` and returns the end of the copy. Inlined with a
+// literal, the copy has a constant length and needs no library call.
+inline char* put_text(char* p, std::string_view text) {
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
+}
+
 // Returns whether more input arrived. Moves the unparsed bytes to the front,
 // flushes io.out, then reads once (retrying interruptions); returns false,
 // for good, at end of file or on a failed read.
@@ -54,6 +75,12 @@ bool fill_input(console& io);
 
 // Returns the byte `ahead` places after the next unparsed one, reading more
 // input as needed, or -1 if the input ends first. Needs ahead < 16.
-int peek_input(console& io, std::size_t ahead);
+int peek_input_after_filling(console& io, std::size_t ahead);
+inline int peek_input(console& io, std::size_t ahead) {
+  if (io.in.end - io.in.begin > ahead) {
+    return static_cast<unsigned char>(io.in.bytes[io.in.begin + ahead]);
+  }
+  return peek_input_after_filling(io, ahead);
+}
 
 #endif  // LM_CONSOLE_CONSOLE_IO_H_

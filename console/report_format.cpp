@@ -6,33 +6,82 @@
 
 namespace {
 
-// Writes the digits of `magnitude` right to left ending just before `end`;
-// returns where they start. At least `min_digits` digits are written, zeros
-// in front as needed.
-char* digits_before(char* end, std::uint64_t magnitude, int min_digits) {
-  char* p = end;
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-    --min_digits;
-  } while (magnitude != 0 || min_digits > 0);
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+constexpr std::uint64_t powers_of_ten[] = {
+    1u,
+    10u,
+    100u,
+    1000u,
+    10000u,
+    100000u,
+    1000000u,
+    10000000u,
+    100000000u,
+    1000000000u,
+    10000000000u,
+    100000000000u,
+    1000000000000u,
+    10000000000000u,
+    100000000000000u,
+    1000000000000000u,
+    10000000000000000u,
+    100000000000000000u,
+    1000000000000000000u,
+    10000000000000000000u,
+};
+
+// Returns how many decimal digits `value` has (1 for zero). The bit length
+// times log10(2), as 1233 / 4096, is the digit count or one more. Setting
+// the low bit makes zero count as one and moves no value across a power of
+// ten, all of which from 10 up are even.
+int decimal_digits(std::uint64_t value) {
+  value |= 1;
+  const int bits = 64 - __builtin_clzll(value);
+  const int estimate = (bits * 1233) >> 12;
+  return estimate + 1 - (value < powers_of_ten[estimate] ? 1 : 0);
+}
+
+// Writes the decimal digits of value so that they end just before `end`.
+// Two digits per step, in 32-bit arithmetic once the value fits, where
+// dividing by 100 is cheapest.
+void put_digits_before(char* end, std::uint64_t value) {
+  while (value > 0xffffffffu) {
+    end -= 2;
+    std::memcpy(end, digit_pairs + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  auto small = static_cast<std::uint32_t>(value);
+  while (small >= 100) {
+    end -= 2;
+    std::memcpy(end, digit_pairs + 2 * (small % 100), 2);
+    small /= 100;
+  }
+  if (small >= 10) {
+    end -= 2;
+    std::memcpy(end, digit_pairs + 2 * small, 2);
+  } else {
+    *--end = static_cast<char>('0' + small);
+  }
+}
+
+// Writes the blanks that right-align `length` characters in `width`.
+char* put_padding(char* p, int length, int width) {
+  while (length < width) {
+    *p++ = ' ';
+    ++length;
+  }
   return p;
 }
 
-// Copies `text` into `chars` right-aligned in `width` columns.
-std::size_t pad_left(char* chars, const char* text, std::size_t length, int width) {
-  const std::size_t field = static_cast<std::size_t>(width);
-  const std::size_t blanks = length < field ? field - length : 0;
-  std::memset(chars, ' ', blanks);
-  std::memmove(chars + blanks, text, length);
-  return blanks + length;
-}
-
-// Returns the value in hundredths, |value| * 100 rounded to nearest even,
-// or false when the result would not fit in 63 bits.
+// Returns the value in hundredths, magnitude * 100 rounded to nearest even,
+// or false when that would not fit in 63 bits.
 //
-// The value is m * 2^e with an integer significand m < 2^53; m * 100 needs
-// at most 60 bits, so the scaled value is the integer m * 100 shifted by e,
+// The magnitude is m * 2^e with an integer significand m < 2^53; m * 100
+// needs at most 60 bits, so the scaled value is that integer shifted by e,
 // and the bits shifted out decide the rounding exactly.
 bool hundredths(double magnitude, std::uint64_t& result) {
   std::uint64_t bits = 0;
@@ -62,55 +111,53 @@ bool hundredths(double magnitude, std::uint64_t& result) {
   return true;
 }
 
-}  // namespace
-
-std::size_t format_integer(char* chars, std::int32_t value, int width) {
-  char text[16];
-  char* const end = text + sizeof text;
-  const std::uint64_t magnitude =
-      value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
-                : static_cast<std::uint64_t>(value);
-  char* start = digits_before(end, magnitude, 1);
-  if (value < 0) *--start = '-';
-  return pad_left(chars, start, static_cast<std::size_t>(end - start), width);
-}
-
-std::size_t format_fixed2(char* chars, double value, int width) {
-  const bool negative = std::signbit(value);
-  std::uint64_t scaled = 0;
-  if (std::isfinite(value) && hundredths(std::fabs(value), scaled)) {
-    char text[32];
-    char* const end = text + sizeof text;
-    char* start = digits_before(end, scaled % 100, 2);
-    *--start = '.';
-    start = digits_before(start, scaled / 100, 1);
-    if (negative) *--start = '-';
-    return pad_left(chars, start, static_cast<std::size_t>(end - start), width);
-  }
-  // Magnitudes from about 10^17 up, and the special values: rare enough
-  // that the general conversion's cost does not matter.
+// Magnitudes from about 10^17 up, and the special values: rare enough that
+// the general conversion's cost does not matter.
+char* put_fixed2_slowly(char* p, double value, int width) {
   char text[formatted_number_capacity];
   std::size_t length = 0;
   if (std::isnan(value)) {
-    std::memcpy(text, "nan", 3);
     length = 3;
+    std::memcpy(text, "nan", length);
   } else if (std::isinf(value)) {
-    std::memcpy(text, negative ? "-inf" : "inf", negative ? 4 : 3);
-    length = negative ? 4 : 3;
+    length = value < 0 ? 4 : 3;
+    std::memcpy(text, value < 0 ? "-inf" : "inf", length);
   } else {
-    const std::to_chars_result done =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    length = static_cast<std::size_t>(done.ptr - text);
+    length = static_cast<std::size_t>(
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr - text);
   }
-  return pad_left(chars, text, length, width);
+  p = put_padding(p, static_cast<int>(length), width);
+  std::memcpy(p, text, length);
+  return p + length;
 }
 
-void write_integer(output_buffer& out, std::int32_t value, int width) {
-  char chars[formatted_number_capacity];
-  write_text(out, std::string_view(chars, format_integer(chars, value, width)));
+}  // namespace
+
+char* put_integer(char* p, std::int32_t value, int width) {
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{value})
+               : static_cast<std::uint64_t>(value);
+  const int digits = decimal_digits(magnitude);
+  p = put_padding(p, digits + (negative ? 1 : 0), width);
+  if (negative) *p++ = '-';
+  put_digits_before(p + digits, magnitude);
+  return p + digits;
 }
 
-void write_fixed2(output_buffer& out, double value, int width) {
-  char chars[formatted_number_capacity];
-  write_text(out, std::string_view(chars, format_fixed2(chars, value, width)));
+char* put_fixed2(char* p, double value, int width) {
+  std::uint64_t scaled = 0;
+  if (!std::isfinite(value) || !hundredths(std::fabs(value), scaled)) {
+    return put_fixed2_slowly(p, value, width);
+  }
+  const bool negative = std::signbit(value);
+  const std::uint64_t whole = scaled / 100;
+  const int digits = decimal_digits(whole);
+  p = put_padding(p, digits + 3 + (negative ? 1 : 0), width);
+  if (negative) *p++ = '-';
+  put_digits_before(p + digits, whole);
+  p += digits;
+  *p++ = '.';
+  std::memcpy(p, digit_pairs + 2 * (scaled % 100), 2);
+  return p + 2;
 }

@@ -1,20 +1,28 @@
 #include "console/console_dialogue.h"
 #include "console/report_format.h"
 
+namespace {
+
+// Room for the longest state report: its text and five numbers at most.
+constexpr std::size_t state_report_capacity = 128 + 5 * formatted_number_capacity;
+
+}  // namespace
+
 void print_lm_state(console& io, std::int32_t time, double altitude, double velocity,
                     std::int32_t fuel, std::int32_t rate) {
-  output_buffer& out = io.out;
-  write_text(out, "Elapsed Time: ");
-  write_integer(out, time, 4);
-  write_text(out, " s\n        Fuel: ");
-  write_integer(out, fuel, 4);
-  write_text(out, " l\n        Rate: ");
-  write_integer(out, rate, 4);
-  write_text(out, " l/s\n    Altitude: ");
-  write_fixed2(out, altitude, 7);
-  write_text(out, " m\n    Velocity: ");
-  write_fixed2(out, velocity, 7);
-  write_text(out, " m/s\n");
+  char* p = output_space(io.out, state_report_capacity);
+  p = put_text(p, "Elapsed Time: ");
+  p = put_integer(p, time, 4);
+  p = put_text(p, " s\n        Fuel: ");
+  p = put_integer(p, fuel, 4);
+  p = put_text(p, " l\n        Rate: ");
+  p = put_integer(p, rate, 4);
+  p = put_text(p, " l/s\n    Altitude: ");
+  p = put_fixed2(p, altitude, 7);
+  p = put_text(p, " m\n    Velocity: ");
+  p = put_fixed2(p, velocity, 7);
+  p = put_text(p, " m/s\n");
+  output_commit(io.out, p);
 }
 
 void print_landing_status(console& io, double velocity) {

@@ -24,14 +24,19 @@ int abandon(console& io) {
   return 1;
 }
 
+// Room for the out-of-fuel line: its text and three numbers at most.
+constexpr std::size_t out_of_fuel_capacity = 64 + 3 * formatted_number_capacity;
+
 void print_out_of_fuel(console& io, std::int32_t time, double altitude, double velocity) {
-  write_text(io.out, "OUT OF FUEL - Elapsed Time: ");
-  write_integer(io.out, time, 3);
-  write_text(io.out, " Altitude: ");
-  write_fixed2(io.out, altitude, 7);
-  write_text(io.out, " Velocity: ");
-  write_fixed2(io.out, velocity, 7);
-  write_text(io.out, "\n");
+  char* p = output_space(io.out, out_of_fuel_capacity);
+  p = put_text(p, "OUT OF FUEL - Elapsed Time: ");
+  p = put_integer(p, time, 3);
+  p = put_text(p, " Altitude: ");
+  p = put_fixed2(p, altitude, 7);
+  p = put_text(p, " Velocity: ");
+  p = put_fixed2(p, velocity, 7);
+  p = put_text(p, "\n");
+  output_commit(io.out, p);
 }
 
 }  // namespace

@@ -17,12 +17,12 @@ namespace {
 
 std::string fixed2(double value, int width) {
   char chars[formatted_number_capacity];
-  return std::string(chars, format_fixed2(chars, value, width));
+  return std::string(chars, put_fixed2(chars, value, width));
 }
 
 std::string integer(std::int32_t value, int width) {
   char chars[formatted_number_capacity];
-  return std::string(chars, format_integer(chars, value, width));
+  return std::string(chars, put_integer(chars, value, width));
 }
 
 std::string printf_fixed2(double value, int width) {
@@ -122,13 +122,15 @@ TEST(FormatInteger, Cases) {
     EXPECT_EQ(integer(c.value, c.width), c.expected);
 }
 
-TEST(WriteNumbers, AppendToTheOutputBuffer) {
-  static output_buffer out;
-  out.fd = -1;
-  out.used = 0;
-  write_integer(out, 42, 4);
-  write_fixed2(out, -0.65, 7);
-  EXPECT_EQ(std::string(out.bytes, out.used), "  42  -0.65");
+TEST(FormatInteger, AgreesWithPrintfOnGeneratedValues) {
+  std::mt19937 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    const auto value = static_cast<std::int32_t>(random() >> (i % 32));
+    const int width = i % 6;
+    char expected[32];
+    const int n = std::snprintf(expected, sizeof expected, "%*d", width, value);
+    ASSERT_EQ(integer(value, width), std::string(expected, static_cast<std::size_t>(n)));
+  }
 }
 
 }  // namespace
