@@ -18,7 +18,8 @@ namespace {
 
 using steady = std::chrono::steady_clock;
 
-pid_t spawn(const char* program, posix_spawn_file_actions_t& actions) {
+pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
+            const std::vector<std::string>& arguments = {}) {
   // The child gets the default SIGPIPE whatever the test process chose, so
   // it meets a closed pipe as it would in a shell.
   posix_spawnattr_t attributes;
@@ -29,8 +30,11 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions) {
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  char* argv[] = {const_cast<char*>(program), nullptr};
-  const int failed = posix_spawn(&pid, program, &actions, &attributes, argv, environ);
+  std::vector<char*> argv{const_cast<char*>(program)};
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const int failed = posix_spawn(&pid, program, &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (failed != 0) throw std::runtime_error(std::string("cannot start ") + program);
@@ -74,7 +78,8 @@ child_result finish_child(pid_t pid, int seconds) {
   return result;
 }
 
-child_result run_capturing(const char* program, const child_input& input, int seconds) {
+child_result run_capturing(const char* program, const child_input& input, int seconds,
+                           const std::vector<std::string>& arguments) {
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
   posix_spawn_file_actions_t actions;
@@ -85,7 +90,7 @@ child_result run_capturing(const char* program, const child_input& input, int se
     posix_spawn_file_actions_addclose(&actions, 0);
   }
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  const pid_t pid = spawn(program, actions);
+  const pid_t pid = spawn(program, actions, arguments);
   ::close(out[1]);
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   std::string text;

@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 // How the child's standard input is set up.
 struct child_input {
@@ -24,9 +25,10 @@ struct child_result {
   bool timed_out;      // killed after the time allowed ran out
 };
 
-// Runs `program` with the given input and standard output captured through
-// a pipe; kills it after `seconds`.
-child_result run_capturing(const char* program, const child_input& input, int seconds);
+// Runs `program` with the given arguments and input, standard output
+// captured through a pipe; kills it after `seconds`.
+child_result run_capturing(const char* program, const child_input& input, int seconds,
+                           const std::vector<std::string>& arguments = {});
 
 // Runs `program` with standard input from `input_path` and standard output
 // opened on `output_path` (such as /dev/full); kills it after `seconds`.
