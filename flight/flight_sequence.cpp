@@ -19,13 +19,15 @@ constexpr const char banner[] =
     "   Good luck and may the force be with you!\n"
     "\n";
 
+// Room for the out-of-fuel line: its text and three numbers at most.
+constexpr std::size_t out_of_fuel_capacity = 64 + 3 * formatted_number_capacity;
+
 int abandon(console& io) {
   print_input_ended(io);
   return 1;
 }
 
-// Room for the out-of-fuel line: its text and three numbers at most.
-constexpr std::size_t out_of_fuel_capacity = 64 + 3 * formatted_number_capacity;
+}  // namespace
 
 void print_out_of_fuel(console& io, std::int32_t time, double altitude, double velocity) {
   char* p = output_space(io.out, out_of_fuel_capacity);
@@ -38,8 +40,6 @@ void print_out_of_fuel(console& io, std::int32_t time, double altitude, double v
   p = put_text(p, "\n");
   output_commit(io.out, p);
 }
-
-}  // namespace
 
 int fly(console& io) {
   const double lunar_gravity = 1.62;
