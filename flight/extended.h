@@ -5,13 +5,14 @@
 // enter the format exactly, each operation rounds to nearest, ties to even,
 // to 64 significant bits, and the formula's result is rounded once to
 // binary64 when it is returned. Evaluating the same formulas in binary64
-// step by step gives results that differ in the last place, and those
-// differences show in the reports, so the format is part of the contract.
+// step by step, or in a wider format, gives results that differ in the last
+// place now and then, and those differences show in the reports; so the
+// format is part of the contract, and every platform must use exactly it.
 //
-// This build uses the compiler's long double, which on x86 and x86-64 is the
-// x87 extended format with exactly that significand. The formulas use only
-// the functions below, so another representation can stand in for it without
-// touching them.
+// The compiler's long double is that format on x86 and x86-64 with g++ and
+// clang++, and is used there; everywhere else, or when LM_SOFT_EXTENDED is
+// defined, a software implementation with identical results stands in.
+// The formulas see only the names below.
 
 #ifndef LM_FLIGHT_EXTENDED_H_
 #define LM_FLIGHT_EXTENDED_H_
@@ -19,44 +20,32 @@
 #include <cfloat>
 #include <cstdint>
 
-static_assert(LDBL_MANT_DIG == 64,
-              "lm_simulator needs a long double with a 64-bit significand (the x87 extended "
-              "format, as on x86 and x86-64 Linux); this compiler's long double is a different "
-              "format, so the descent formulas would not round as they must");
+#if !defined(LM_SOFT_EXTENDED) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
+#include "flight/native_extended.h"
 
-// A value in the extended format. Plain data: copy it freely.
-struct extended {
-  long double value;
-};
-
-// Returns x exactly; every binary64 value is representable.
+using extended = native_extended;
 inline extended to_extended(double x) {
-  return {static_cast<long double>(x)};
+  return native_from_binary64(x);
 }
-
-// Returns x exactly; every 32-bit integer is representable.
 inline extended to_extended(std::int32_t x) {
-  return {static_cast<long double>(x)};
+  return native_from_int32(x);
 }
-
-// Each returns the exact result rounded to nearest even at 64 bits.
-inline extended operator+(extended a, extended b) {
-  return {a.value + b.value};
-}
-inline extended operator-(extended a, extended b) {
-  return {a.value - b.value};
-}
-inline extended operator*(extended a, extended b) {
-  return {a.value * b.value};
-}
-inline extended operator/(extended a, extended b) {
-  return {a.value / b.value};
-}
-
-// Returns x rounded to nearest even in binary64 (subnormal or infinite as
-// the magnitude requires).
 inline double to_binary64(extended x) {
-  return static_cast<double>(x.value);
+  return native_to_binary64(x);
 }
+#else
+#include "flight/soft_extended.h"
+
+using extended = soft_extended;
+inline extended to_extended(double x) {
+  return soft_from_binary64(x);
+}
+inline extended to_extended(std::int32_t x) {
+  return soft_from_int32(x);
+}
+inline double to_binary64(extended x) {
+  return soft_to_binary64(x);
+}
+#endif
 
 #endif  // LM_FLIGHT_EXTENDED_H_
