@@ -15,7 +15,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" -j2 >/dev/null
+soft_build="$root/build-bench-soft"
+cmake -S "$root" -B "$soft_build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DLM_BENCHMARKS=OFF -DLM_SOFT_EXTENDED=ON >/dev/null
+cmake --build "$soft_build" -j2 --target lm_simulator >/dev/null
 sim="$build/lm_simulator"
+soft_sim="$soft_build/lm_simulator"
 pilot="$build/lm_autopilot"
 
 work=$(mktemp -d)
@@ -52,6 +57,7 @@ instructions() {
 }
 
 scripted() { "$sim" <"$1" >/dev/null; }
+soft_scripted() { "$soft_sim" <"$1" >/dev/null; }
 short_batch() { for _ in $(seq "$short_flights"); do "$sim" <"$work/short.in" >/dev/null; done; }
 pilot_batch() { for _ in $(seq "$pilot_flights"); do "$pilot" >/dev/null; done; }
 
@@ -65,6 +71,12 @@ for name in hover climb; do
   printf '%-12s %14d %12.3f %20.0f %18s\n' "$name" "$seconds" "$wall" \
     "$(echo "$seconds / $wall" | bc -l)" "$per_second"
 done
+
+native=$(time_median scripted "$work/hover.in")
+soft=$(time_median soft_scripted "$work/hover.in")
+printf '%-12s hover with the software extended arithmetic: median %.3f s against %.3f s, ratio %.2f; %s instructions per sim s\n' \
+  soft "$soft" "$native" "$(echo "$soft / $native" | bc -l)" \
+  "$(echo "$(instructions "$soft_sim" <"$work/hover.in") / $(simulated_seconds "$work/hover.in")" | bc)"
 
 echo
 wall=$(time_median short_batch)

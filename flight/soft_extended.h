@@ -18,6 +18,9 @@
 #define LM_FLIGHT_SOFT_EXTENDED_H_
 
 #include <cstdint>
+#include <cstring>
+
+#include "flight/wide_uint.h"
 
 enum class soft_class : std::uint8_t { zero, finite, infinite, nan };
 
@@ -33,18 +36,256 @@ struct soft_extended {
 };
 
 // Returns x exactly.
-soft_extended soft_from_binary64(double x);
+inline soft_extended soft_from_binary64(double x);
 
 // Returns x exactly.
-soft_extended soft_from_int32(std::int32_t x);
+inline soft_extended soft_from_int32(std::int32_t x);
 
 // Each returns the exact result rounded to nearest even at 64 bits.
-soft_extended operator+(soft_extended a, soft_extended b);
-soft_extended operator-(soft_extended a, soft_extended b);
-soft_extended operator*(soft_extended a, soft_extended b);
-soft_extended operator/(soft_extended a, soft_extended b);
+inline soft_extended operator+(soft_extended a, soft_extended b);
+inline soft_extended operator-(soft_extended a, soft_extended b);
+inline soft_extended operator*(soft_extended a, soft_extended b);
+inline soft_extended operator/(soft_extended a, soft_extended b);
 
 // Returns x rounded to nearest even in binary64.
-double soft_to_binary64(soft_extended x);
+inline double soft_to_binary64(soft_extended x);
+
+// ---------------------------------------------------------------------------
+// Definitions. They are inline so that each descent formula compiles into
+// one straight run, with its constant operands converted at compile time.
+// The soft_ helpers below the interface are not part of it.
+
+constexpr std::uint64_t soft_top_bit = std::uint64_t{1} << 63;
+
+inline soft_extended soft_zero(bool negative) {
+  return {soft_class::zero, negative, 0, 0};
+}
+inline soft_extended soft_infinity(bool negative) {
+  return {soft_class::infinite, negative, 0, 0};
+}
+inline soft_extended soft_nan() {
+  return {soft_class::nan, false, 0, 0};
+}
+
+// The one rounding routine. The exact result is
+//   (-1)^negative * (significand + extra / 2^64) * 2^(exponent - 63)
+// with bit 63 of significand set; extra holds the bits beyond the 64th,
+// with any further nonzero bits already folded into its lowest bit.
+// Rounds to nearest, ties to even.
+inline soft_extended soft_round_and_pack(bool negative, std::int32_t exponent,
+                                         std::uint64_t significand, std::uint64_t extra) {
+  if (extra > soft_top_bit || (extra == soft_top_bit && (significand & 1) != 0)) {
+    ++significand;
+    if (significand == 0) {  // carried out of the top: 1.111...1 became 10.000...0
+      significand = soft_top_bit;
+      ++exponent;
+    }
+  }
+  return {soft_class::finite, negative, exponent, significand};
+}
+
+// Rounds an exact nonzero result held as a 128-bit integer whose bit 127
+// has the weight 2^top_exponent, after shifting its leading one up to bit
+// 127. Bits already jammed into the lowest bit stay below the rounding.
+inline soft_extended soft_normalize_round_and_pack(bool negative, std::int32_t top_exponent,
+                                                   wide_uint exact) {
+  const int shift = wide_leading_zeros(exact);
+  const wide_uint normal = wide_shift_left(exact, shift);
+  return soft_round_and_pack(negative, top_exponent - shift, normal.hi, normal.lo);
+}
+
+// Special operands of addition and subtraction, b's sign already flipped
+// for a subtraction. Returns false when both are finite and nonzero.
+inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
+                             soft_extended& result) {
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
+    result = soft_nan();
+  } else if (a.kind == soft_class::infinite) {
+    result = (b.kind == soft_class::infinite && b.negative != a.negative) ? soft_nan() : a;
+  } else if (b.kind == soft_class::infinite) {
+    result = b;
+  } else if (a.kind == soft_class::zero) {
+    // -0 + -0 is -0; any other sum of zeros is +0.
+    result = b.kind == soft_class::zero ? soft_zero(a.negative && b.negative) : b;
+  } else if (b.kind == soft_class::zero) {
+    result = a;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// a + b where b's sign is already what the operation needs.
+inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
+  soft_extended special;
+  if (soft_add_special(a, b, special)) return special;
+
+  // Let a be the larger in magnitude, so that the result takes a's sign
+  // and the smaller operand is the one shifted right.
+  if (b.exponent > a.exponent || (b.exponent == a.exponent && b.significand > a.significand)) {
+    const soft_extended t = a;
+    a = b;
+    b = t;
+  }
+  // Past 130 bits of difference the smaller operand only jams.
+  const std::int64_t gap = std::int64_t{a.exponent} - b.exponent;
+  const int shift = gap > 130 ? 130 : static_cast<int>(gap);
+
+  if (a.negative == b.negative) {
+    // Both significands one bit down from the top, so that the sum's
+    // carry has room at bit 127.
+    const wide_uint big = {a.significand >> 1, a.significand << 63};
+    const wide_uint small = wide_shift_right_jam({b.significand >> 1, b.significand << 63}, shift);
+    return soft_normalize_round_and_pack(a.negative, a.exponent + 1, wide_add(big, small));
+  }
+  const wide_uint big = {a.significand, 0};
+  const wide_uint small = wide_shift_right_jam({b.significand, 0}, shift);
+  const wide_uint difference = wide_sub(big, small);
+  if (difference.hi == 0 && difference.lo == 0) return soft_zero(false);  // x - x is +0
+  // A shift of two or more loses at most one leading bit to the
+  // subtraction, so the jammed bit stays far below the rounding position
+  // and, being odd, never makes a tie; a shift of one or none is exact.
+  return soft_normalize_round_and_pack(a.negative, a.exponent, difference);
+}
+
+inline soft_extended soft_from_binary64(double x) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  const bool negative = (bits >> 63) != 0;
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0x7ff) return fraction != 0 ? soft_nan() : soft_infinity(negative);
+  if (biased == 0) {
+    if (fraction == 0) return soft_zero(negative);
+    const int shift = leading_zeros64(fraction);  // subnormal: normalize it
+    return {soft_class::finite, negative, -1074 + 63 - shift, fraction << shift};
+  }
+  return {soft_class::finite, negative, biased - 1023, (fraction | (std::uint64_t{1} << 52)) << 11};
+}
+
+inline soft_extended soft_from_int32(std::int32_t x) {
+  if (x == 0) return soft_zero(false);
+  const bool negative = x < 0;
+  const std::uint64_t magnitude =
+      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{x})
+               : static_cast<std::uint64_t>(x);
+  const int shift = leading_zeros64(magnitude);
+  return {soft_class::finite, negative, 63 - shift, magnitude << shift};
+}
+
+inline soft_extended operator+(soft_extended a, soft_extended b) {
+  return soft_add_signed(a, b);
+}
+
+inline soft_extended operator-(soft_extended a, soft_extended b) {
+  b.negative = !b.negative;
+  return soft_add_signed(a, b);
+}
+
+inline soft_extended operator*(soft_extended a, soft_extended b) {
+  const bool negative = a.negative != b.negative;
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) return soft_nan();
+  if (a.kind == soft_class::infinite || b.kind == soft_class::infinite) {
+    if (a.kind == soft_class::zero || b.kind == soft_class::zero) return soft_nan();
+    return soft_infinity(negative);
+  }
+  if (a.kind == soft_class::zero || b.kind == soft_class::zero) return soft_zero(negative);
+  // The product of the significands is exact in 128 bits, and its bit 127
+  // has the weight 2^(ea - 63 + eb - 63 + 127).
+  const wide_uint product = wide_mul(a.significand, b.significand);
+  return soft_normalize_round_and_pack(negative, a.exponent + b.exponent + 1, product);
+}
+
+inline soft_extended operator/(soft_extended a, soft_extended b) {
+  const bool negative = a.negative != b.negative;
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) return soft_nan();
+  if (a.kind == soft_class::infinite) {
+    return b.kind == soft_class::infinite ? soft_nan() : soft_infinity(negative);
+  }
+  if (b.kind == soft_class::infinite) return soft_zero(negative);
+  if (b.kind == soft_class::zero) {
+    return a.kind == soft_class::zero ? soft_nan() : soft_infinity(negative);
+  }
+  if (a.kind == soft_class::zero) return soft_zero(negative);
+
+  // Dividing by a power of two only moves the exponent.
+  if (b.significand == soft_top_bit) {
+    return {soft_class::finite, negative, a.exponent - b.exponent, a.significand};
+  }
+  // q = floor(sa * 2^64 / sb) has 64 or 65 bits. With 65, the lowest is
+  // the rounding bit; with 64, the remainder against half the divisor
+  // decides. Any nonzero remainder beyond that is the sticky bit.
+  std::uint64_t remainder = 0;
+  if (a.significand >= b.significand) {
+    const std::uint64_t low =
+        wide_div({a.significand - b.significand, 0}, b.significand, remainder);
+    const std::uint64_t extra = ((low & 1) << 63) | (remainder != 0 ? 1 : 0);
+    return soft_round_and_pack(negative, a.exponent - b.exponent, soft_top_bit | (low >> 1), extra);
+  }
+  const std::uint64_t quotient = wide_div({a.significand, 0}, b.significand, remainder);
+  const std::uint64_t rest = b.significand - remainder;  // remainder >= half iff rest <= it
+  std::uint64_t extra = 0;
+  if (remainder > rest) {
+    extra = soft_top_bit | 1;
+  } else if (remainder == rest) {
+    extra = soft_top_bit;
+  } else if (remainder != 0) {
+    extra = 1;
+  }
+  return soft_round_and_pack(negative, a.exponent - b.exponent - 1, quotient, extra);
+}
+
+inline double soft_to_binary64(soft_extended x) {
+  std::uint64_t bits = x.negative ? soft_top_bit : 0;
+  switch (x.kind) {
+    case soft_class::zero:
+      break;
+    case soft_class::nan:
+      bits = 0x7ff8000000000000u;
+      break;
+    case soft_class::infinite:
+      bits |= 0x7ff0000000000000u;
+      break;
+    case soft_class::finite: {
+      // Keep 53 bits, or fewer when the result is subnormal in binary64;
+      // the bits below decide the rounding.
+      const std::int64_t exponent = x.exponent;
+      std::int64_t shift = 11;
+      if (exponent < -1022) shift += -1022 - exponent;
+      std::uint64_t kept = 0;
+      std::uint64_t rest = 0;  // the dropped bits, as a fraction of 2^64
+      if (shift < 64) {
+        kept = x.significand >> shift;
+        rest = x.significand << (64 - shift);
+      } else if (shift == 64) {
+        rest = x.significand;
+      } else {
+        rest = 1;  // below a half of the smallest subnormal
+      }
+      if (rest > soft_top_bit || (rest == soft_top_bit && (kept & 1) != 0)) ++kept;
+      if (exponent >= -1022) {
+        std::int64_t biased = exponent + 1023;
+        if (kept == (std::uint64_t{1} << 53)) {  // rounding carried into a new binade
+          kept >>= 1;
+          ++biased;
+        }
+        if (biased >= 0x7ff) {
+          bits |= 0x7ff0000000000000u;
+        } else {
+          bits |=
+              (static_cast<std::uint64_t>(biased) << 52) | (kept & ((std::uint64_t{1} << 52) - 1));
+        }
+      } else {
+        // A subnormal that rounds up to 2^52 becomes the smallest normal,
+        // whose encoding is exactly that integer.
+        bits |= kept;
+      }
+      break;
+    }
+  }
+  double result = 0;
+  std::memcpy(&result, &bits, sizeof result);
+  return result;
+}
 
 #endif  // LM_FLIGHT_SOFT_EXTENDED_H_

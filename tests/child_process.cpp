@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -30,11 +31,20 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  std::vector<char*> argv{const_cast<char*>(program)};
-  for (const std::string& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
+  std::vector<std::string> words;
+#ifdef LM_CHILD_EMULATOR
+  // A program built for another machine runs under its emulator.
+  std::istringstream emulator(LM_CHILD_EMULATOR);
+  for (std::string word; emulator >> word;)
+    words.push_back(word);
+#endif
+  words.push_back(program);
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words)
+    argv.push_back(word.data());
   argv.push_back(nullptr);
-  const int failed = posix_spawn(&pid, program, &actions, &attributes, argv.data(), environ);
+  const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (failed != 0) throw std::runtime_error(std::string("cannot start ") + program);
