@@ -10,7 +10,7 @@
 # (needs root), and builds GoogleTest for the target from those sources.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$root/build-aarch64"}
+build=$(realpath -m "${1:-$root/build-aarch64}")
 
 need=()
 command -v aarch64-linux-gnu-g++ >/dev/null || need+=(g++-aarch64-linux-gnu)

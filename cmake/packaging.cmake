@@ -1,0 +1,67 @@
+# Installation and the Debian package.
+#
+# cmake --install puts the program in the binary directory, its manual
+# page (section 6, games) compressed as Debian ships pages, and the
+# documentation in a directory named after the package. cpack -G DEB
+# makes lm-simulator_<version>_<arch>.deb from the same files.
+
+set(CMAKE_INSTALL_DOCDIR "share/doc/lm-simulator" CACHE PATH "Documentation directory")
+include(GNUInstallDirs)
+
+# The date of this version, printed in the manual page.
+set(LM_RELEASE_DATE "2026-12-08")
+
+configure_file(docs/lm_simulator.6.in ${CMAKE_CURRENT_BINARY_DIR}/lm_simulator.6 @ONLY)
+
+# gzip -n leaves out the name and time stamp, so the package's bytes do
+# not depend on when it was built.
+find_program(LM_GZIP gzip REQUIRED)
+set(lm_compressed "")
+foreach(page lm_simulator.6 changelog)
+  if(page STREQUAL "changelog")
+    set(source ${CMAKE_CURRENT_SOURCE_DIR}/docs/changelog)
+  else()
+    set(source ${CMAKE_CURRENT_BINARY_DIR}/${page})
+  endif()
+  add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
+    COMMAND ${LM_GZIP} -9nc ${source} > ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz
+    DEPENDS ${source}
+    VERBATIM)
+  list(APPEND lm_compressed ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz)
+endforeach()
+add_custom_target(lm_docs ALL DEPENDS ${lm_compressed})
+
+install(TARGETS lm_simulator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
+# Debian keeps games in /usr/games; only the package installs this copy.
+install(TARGETS lm_simulator RUNTIME DESTINATION games COMPONENT debian_program EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/lm_simulator.6.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT manual)
+install(FILES README.md LICENSE docs/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT manual)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lm-simulator)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The lm_simulator developers")
+set(CPACK_PACKAGE_CONTACT "The lm_simulator developers <lm-simulator@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "text simulator of a lunar module's final descent")
+set(CPACK_PACKAGE_DESCRIPTION "A terminal game: give the lunar module's starting altitude and fuel,
+then choose the fuel rate for each second of the descent and try to
+touch down at no more than one metre per second.
+
+It reads its answers from standard input and writes plain text, so
+flights can also be scripted from a file or flown by another program
+over pipes, and its arithmetic gives the same flight, to the last
+digit, on every machine.")
+# One package of the program in /usr/games, its page and its documents.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL debian_program manual)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
