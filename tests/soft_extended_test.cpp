@@ -25,6 +25,8 @@ namespace {
 
 using generator = std::mt19937_64;
 
+#ifdef LM_CAN_COMPARE_WITH_HARDWARE
+
 // Returns a significand with bit 63 set, drawn from shapes that make the
 // hard cases common: plain random bits; a single bit or a few; all ones;
 // and random bits ending in a run of zeros or in a one then zeros (so that
@@ -53,8 +55,6 @@ std::uint64_t random_significand(generator& random) {
 soft_extended make_finite(bool negative, std::int32_t exponent, std::uint64_t significand) {
   return {soft_class::finite, negative, exponent, significand};
 }
-
-#ifdef LM_CAN_COMPARE_WITH_HARDWARE
 
 long double to_native(const soft_extended& x) {
   switch (x.kind) {
