@@ -20,7 +20,7 @@ namespace {
 using steady = std::chrono::steady_clock;
 
 pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
-            const std::vector<std::string>& arguments = {}) {
+            const std::vector<std::string>& arguments = {}, long address_space_mib = 0) {
   // The child gets the default SIGPIPE whatever the test process chose, so
   // it meets a closed pipe as it would in a shell.
   posix_spawnattr_t attributes;
@@ -32,12 +32,17 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
   std::vector<std::string> words;
-#ifdef LM_CHILD_EMULATOR
-  // A program built for another machine runs under its emulator.
-  std::istringstream emulator(LM_CHILD_EMULATOR);
+#ifdef LM_CHILD_WRAPPER
+  // A program built for another machine runs under its emulator, and any
+  // program under a checker such as valgrind when the build asks for it.
+  std::istringstream emulator(LM_CHILD_WRAPPER);
   for (std::string word; emulator >> word;)
     words.push_back(word);
 #endif
+  if (address_space_mib > 0) {
+    // prlimit sets the limit and then becomes the program.
+    words.insert(words.end(), {"prlimit", "--as=" + std::to_string(address_space_mib << 20), "--"});
+  }
   words.push_back(program);
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -100,7 +105,7 @@ child_result run_capturing(const char* program, const child_input& input, int se
     posix_spawn_file_actions_addclose(&actions, 0);
   }
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  const pid_t pid = spawn(program, actions, arguments);
+  const pid_t pid = spawn(program, actions, arguments, input.address_space_mib);
   ::close(out[1]);
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   std::string text;
@@ -119,6 +124,19 @@ child_result run_with_output_file(const char* program, const char* input_path,
   posix_spawn_file_actions_addopen(&actions, 0, input_path, O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, output_path, O_WRONLY, 0);
   return finish_child(spawn(program, actions), seconds);
+}
+
+child_result run_with_closed_pipe(const char* program, const char* input_path, int seconds) {
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, input_path, O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  ::close(out[0]);
+  const pid_t pid = spawn(program, actions);
+  ::close(out[1]);
+  return finish_child(pid, seconds);
 }
 
 interactive_child start_interactive(const char* program) {

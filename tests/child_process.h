@@ -15,7 +15,8 @@
 // How the child's standard input is set up.
 struct child_input {
   enum kind_t { file, closed } kind;
-  std::string path;  // for kind file
+  std::string path;            // for kind file
+  long address_space_mib = 0;  // if not 0, the child may map no more than this
 };
 
 struct child_result {
@@ -48,6 +49,10 @@ interactive_child start_interactive(const char* program);
 // Waits up to `seconds` for the child to exit and returns its status as in
 // child_result; kills it if it does not.
 child_result finish_child(pid_t pid, int seconds);
+
+// Runs `program` with standard input from `input_path` and standard output
+// a pipe whose reading end is closed before the program starts.
+child_result run_with_closed_pipe(const char* program, const char* input_path, int seconds);
 
 // Returns the path of a new temporary file holding `contents`.
 std::string temporary_file(const std::string& contents);
