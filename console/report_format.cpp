@@ -57,12 +57,12 @@ void put_digits_before(char* end, std::uint64_t value) {
   auto small = static_cast<std::uint32_t>(value);
   while (small >= 100) {
     end -= 2;
-    std::memcpy(end, digit_pairs + 2 * (small % 100), 2);
+    std::memcpy(end, digit_pairs + std::size_t{2} * (small % 100), 2);
     small /= 100;
   }
   if (small >= 10) {
     end -= 2;
-    std::memcpy(end, digit_pairs + 2 * small, 2);
+    std::memcpy(end, digit_pairs + std::size_t{2} * small, 2);
   } else {
     *--end = static_cast<char>('0' + small);
   }
@@ -135,9 +135,8 @@ char* put_fixed2_slowly(char* p, double value, int width) {
 
 char* put_integer(char* p, std::int32_t value, int width) {
   const bool negative = value < 0;
-  const std::uint64_t magnitude =
-      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{value})
-               : static_cast<std::uint64_t>(value);
+  const std::int64_t wide = value;  // where -INT32_MIN fits
+  const auto magnitude = static_cast<std::uint64_t>(negative ? -wide : wide);
   const int digits = decimal_digits(magnitude);
   p = put_padding(p, digits + (negative ? 1 : 0), width);
   if (negative) *p++ = '-';

@@ -166,9 +166,8 @@ inline soft_extended soft_from_binary64(double x) {
 inline soft_extended soft_from_int32(std::int32_t x) {
   if (x == 0) return soft_zero(false);
   const bool negative = x < 0;
-  const std::uint64_t magnitude =
-      negative ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{x})
-               : static_cast<std::uint64_t>(x);
+  const std::int64_t wide = x;  // where -INT32_MIN fits
+  const auto magnitude = static_cast<std::uint64_t>(negative ? -wide : wide);
   const int shift = leading_zeros64(magnitude);
   return {soft_class::finite, negative, 63 - shift, magnitude << shift};
 }

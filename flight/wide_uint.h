@@ -105,7 +105,7 @@ inline std::uint64_t wide_div_portable(wide_uint n, std::uint64_t d, std::uint64
 
 #if defined(__SIZEOF_INT128__)
 #define LM_HAVE_INT128 1
-__extension__ typedef unsigned __int128 lm_uint128;
+__extension__ using lm_uint128 = unsigned __int128;
 
 inline wide_uint wide_mul_int128(std::uint64_t a, std::uint64_t b) {
   const lm_uint128 p = static_cast<lm_uint128>(a) * b;

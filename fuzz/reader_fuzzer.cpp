@@ -104,8 +104,13 @@ expected reference_read(const std::string& text, std::size_t& at, bool real) {
   return {read_status::number, value};
 }
 
+// Returns whether a and b are the same binary64 datum, sign of zero included.
 bool same_value(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
+  std::uint64_t x = 0;
+  std::uint64_t y = 0;
+  std::memcpy(&x, &a, sizeof x);
+  std::memcpy(&y, &b, sizeof y);
+  return x == y;
 }
 
 [[noreturn]] void disagree(const char* what, int read, const std::string& text) {

@@ -2,18 +2,17 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -37,18 +36,17 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   // program under a checker such as valgrind when the build asks for it.
   std::istringstream emulator(LM_CHILD_WRAPPER);
   for (std::string word; emulator >> word;)
-    words.push_back(word);
+    words.push_back(std::move(word));
 #endif
   if (address_space_mib > 0) {
     // prlimit sets the limit and then becomes the program.
     words.insert(words.end(), {"prlimit", "--as=" + std::to_string(address_space_mib << 20), "--"});
   }
-  words.push_back(program);
+  words.emplace_back(program);
   words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words)
-    argv.push_back(word.data());
-  argv.push_back(nullptr);
+  std::vector<char*> argv(words.size() + 1, nullptr);
+  std::transform(words.begin(), words.end(), argv.begin(),
+                 [](std::string& word) { return word.data(); });
   const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);

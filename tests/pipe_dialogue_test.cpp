@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <vector>
 

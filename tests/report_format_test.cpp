@@ -17,18 +17,18 @@ namespace {
 
 std::string fixed2(double value, int width) {
   char chars[formatted_number_capacity];
-  return std::string(chars, put_fixed2(chars, value, width));
+  return {chars, put_fixed2(chars, value, width)};
 }
 
 std::string integer(std::int32_t value, int width) {
   char chars[formatted_number_capacity];
-  return std::string(chars, put_integer(chars, value, width));
+  return {chars, put_integer(chars, value, width)};
 }
 
 std::string printf_fixed2(double value, int width) {
   char chars[400];
   const int n = std::snprintf(chars, sizeof chars, "%*.2f", width, value);
-  return std::string(chars, static_cast<std::size_t>(n));
+  return {chars, static_cast<std::size_t>(n)};
 }
 
 struct fixed_case {

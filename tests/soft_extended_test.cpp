@@ -134,7 +134,7 @@ bool check_pair(const soft_extended& a, const soft_extended& b) {
                     << ": hardware " << native << ", software " << to_native(soft);
       return false;
     }
-    const double narrow = static_cast<double>(native);
+    const auto narrow = static_cast<double>(native);
     if (!std::isnan(narrow) && !same_binary64(soft_to_binary64(soft), narrow)) {
       ADD_FAILURE() << std::hexfloat << "binary64 of " << native << ": hardware " << narrow
                     << ", software " << soft_to_binary64(soft);
@@ -164,7 +164,7 @@ TEST(SoftExtended, MatchesTheHardwareOnTenMillionPairs) {
       default:
         break;
     }
-    const std::int32_t gap = static_cast<std::int32_t>(random() % 140);
+    const auto gap = static_cast<std::int32_t>(random() % 140);
     std::int32_t exponent_b = exponent_a - gap;
     std::uint64_t significand_a = random_significand(random);
     std::uint64_t significand_b = random_significand(random);

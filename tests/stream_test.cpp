@@ -4,9 +4,10 @@
 // touchdown, 1 when the input ends first.
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <random>
 #include <string>
 
@@ -54,8 +55,7 @@ bool ends_with(const std::string& text, const std::string& ending) {
 std::string random_bytes(std::size_t size) {
   std::mt19937 random(1969);
   std::string bytes(size, '\0');
-  for (char& c : bytes)
-    c = static_cast<char>(random());
+  std::generate(bytes.begin(), bytes.end(), [&random] { return static_cast<char>(random()); });
   return bytes;
 }
 

@@ -24,7 +24,7 @@
 
 namespace {
 
-__extension__ typedef __float128 binary128;
+using binary128 = __float128;
 
 struct evaluation {
   double rule;
