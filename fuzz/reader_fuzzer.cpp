@@ -27,6 +27,7 @@
 #include <string>
 
 #include "console/number_reader.h"
+#include "tests/same_binary64.h"
 
 namespace {
 
@@ -104,15 +105,6 @@ expected reference_read(const std::string& text, std::size_t& at, bool real) {
   return {read_status::number, value};
 }
 
-// Returns whether a and b are the same binary64 datum, sign of zero included.
-bool same_value(double a, double b) {
-  std::uint64_t x = 0;
-  std::uint64_t y = 0;
-  std::memcpy(&x, &a, sizeof x);
-  std::memcpy(&y, &b, sizeof y);
-  return x == y;
-}
-
 [[noreturn]] void disagree(const char* what, int read, const std::string& text) {
   std::fprintf(stderr, "reader and reference disagree (%s) at read %d of %zu bytes\n", what, read,
                text.size());
@@ -152,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       value = got.value;
     }
     if (status != want.status) disagree("status", read, text);
-    if (status == read_status::number && !same_value(value, want.value)) {
+    if (status == read_status::number && !same_binary64(value, want.value)) {
       disagree("value", read, text);
     }
     if (status == read_status::end_of_input) break;

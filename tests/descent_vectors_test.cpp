@@ -7,26 +7,18 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "flight/descent_model.h"
+#include "tests/same_binary64.h"
 
 namespace {
 
 double parse(const std::string& text) {
   return std::strtod(text.c_str(), nullptr);
-}
-
-bool same_bits(double a, double b) {
-  std::uint64_t x = 0;
-  std::uint64_t y = 0;
-  std::memcpy(&x, &a, sizeof x);
-  std::memcpy(&y, &b, sizeof y);
-  return x == y;
 }
 
 TEST(DescentVectors, EveryFormulaGivesTheRecordedResult) {
@@ -59,7 +51,7 @@ TEST(DescentVectors, EveryFormulaGivesTheRecordedResult) {
       FAIL() << "unknown formula in: " << line;
     }
     ASSERT_FALSE(fields.fail()) << "malformed: " << line;
-    EXPECT_TRUE(same_bits(result, parse(expected)))
+    EXPECT_TRUE(same_binary64(result, parse(expected)))
         << line << "\n  got " << std::hexfloat << result;
     ++kinds[formula + " " + differs];
     ++checked;

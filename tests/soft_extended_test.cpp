@@ -16,6 +16,7 @@
 
 #include "flight/soft_extended.h"
 #include "flight/wide_uint.h"
+#include "tests/same_binary64.h"
 
 #if LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
 #define LM_CAN_COMPARE_WITH_HARDWARE 1
@@ -87,7 +88,10 @@ bool same(const soft_extended& soft, long double native) {
 
 const char* const operation_names[] = {"+", "-", "*", "/"};
 
-soft_extended soft_operation(int op, soft_extended a, soft_extended b) {
+// Returns a op b for the operation numbered op in operation_names, in
+// either arithmetic.
+template <typename number>
+number operate(int op, number a, number b) {
   switch (op) {
     case 0:
       return a + b;
@@ -98,27 +102,6 @@ soft_extended soft_operation(int op, soft_extended a, soft_extended b) {
     default:
       return a / b;
   }
-}
-
-long double native_operation(int op, long double a, long double b) {
-  switch (op) {
-    case 0:
-      return a + b;
-    case 1:
-      return a - b;
-    case 2:
-      return a * b;
-    default:
-      return a / b;
-  }
-}
-
-bool same_binary64(double a, double b) {
-  std::uint64_t x = 0;
-  std::uint64_t y = 0;
-  std::memcpy(&x, &a, sizeof x);
-  std::memcpy(&y, &b, sizeof y);
-  return x == y;
 }
 
 // Checks one pair under all four operations, and each result's rounding
@@ -127,8 +110,8 @@ bool check_pair(const soft_extended& a, const soft_extended& b) {
   const long double na = to_native(a);
   const long double nb = to_native(b);
   for (int op = 0; op < 4; ++op) {
-    const soft_extended soft = soft_operation(op, a, b);
-    const long double native = native_operation(op, na, nb);
+    const soft_extended soft = operate(op, a, b);
+    const long double native = operate(op, na, nb);
     if (!same(soft, native)) {
       ADD_FAILURE() << std::hexfloat << na << " " << operation_names[op] << " " << nb
                     << ": hardware " << native << ", software " << to_native(soft);
