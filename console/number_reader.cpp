@@ -13,28 +13,27 @@ bool is_digit(int c) {
   return c >= '0' && c <= '9';
 }
 
-// Returns false if the input ends before anything but white space.
-bool skip_white_space(console& io) {
+// Consumes bytes for as long as whether they are white space equals
+// `space`; returns false if the input ends first.
+bool skip_while(console& io, bool space) {
   input_buffer& in = io.in;
   for (;;) {
     while (in.begin < in.end) {
-      if (!is_space(static_cast<unsigned char>(in.bytes[in.begin]))) return true;
+      if (is_space(static_cast<unsigned char>(in.bytes[in.begin])) != space) return true;
       ++in.begin;
     }
     if (!fill_input(io)) return false;
   }
 }
 
+// Returns false if the input ends before anything but white space.
+bool skip_white_space(console& io) {
+  return skip_while(io, true);
+}
+
 // Drops everything up to the next white space or the end of the input.
 void drop_token(console& io) {
-  input_buffer& in = io.in;
-  for (;;) {
-    while (in.begin < in.end) {
-      if (is_space(static_cast<unsigned char>(in.bytes[in.begin]))) return;
-      ++in.begin;
-    }
-    if (!fill_input(io)) return;
-  }
+  skip_while(io, false);
 }
 
 // Returns whether the next token starts with an optional sign and a digit,
@@ -68,7 +67,7 @@ void take_digits(console& io, Sink digit) {
 // The text of a real number as from_chars wants it: no '+', and leading
 // zeros of the integer part left out so that they count against no limit.
 struct real_text {
-  char chars[real_token_limit + 1];
+  char chars[real_token_limit];
   int length;
   bool too_long;
 };
