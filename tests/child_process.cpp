@@ -54,8 +54,9 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   return pid;
 }
 
-// Reads `fd` to its end, giving up at `deadline`; returns false then.
-bool read_until_end(int fd, std::string& text, steady::time_point deadline) {
+}  // namespace
+
+bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline) {
   char chunk[65536];
   for (;;) {
     const auto left =
@@ -68,8 +69,6 @@ bool read_until_end(int fd, std::string& text, steady::time_point deadline) {
     text.append(chunk, static_cast<std::size_t>(got));
   }
 }
-
-}  // namespace
 
 child_result finish_child(pid_t pid, int seconds) {
   const auto deadline = steady::now() + std::chrono::seconds(seconds);

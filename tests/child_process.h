@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ child_result finish_child(pid_t pid, int seconds);
 // Runs `program` with standard input from `input_path` and standard output
 // a pipe whose reading end is closed before the program starts.
 child_result run_with_closed_pipe(const char* program, const char* input_path, int seconds);
+
+// Appends what arrives on `fd` to `text` until the end of file; returns
+// false if `deadline` comes first.
+bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline);
 
 // Returns the path of a new temporary file holding `contents`.
 std::string temporary_file(const std::string& contents);

@@ -8,17 +8,16 @@
 
 #include "console/console_dialogue.h"
 #include "tests/console_fixture.h"
+#include "tests/expected_texts.h"
 
 namespace {
 
-const std::string altitude_prompt = "Enter the initial altitude of the LM (in meters): ";
-const std::string altitude_error =
-    "ERROR: Altitude must be between 1 and 9999, inclusive, please try again\n";
-const std::string fuel_prompt = "Enter the initial amount of fuel on board the LM (in liters): ";
-const std::string fuel_error = "ERROR: Amount of fuel must be positive, please try again\n";
-const std::string rate_prompt =
-    "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
-const std::string rate_error = "ERROR: Fuel rate must be between 0 and 9, inclusive\n";
+using expected::altitude_error;
+using expected::altitude_prompt;
+using expected::fuel_error;
+using expected::fuel_prompt;
+using expected::rate_error;
+using expected::rate_prompt;
 
 std::string repeat(const std::string& text, int times) {
   std::string all;

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "tests/child_process.h"
+#include "tests/expected_texts.h"
 
 namespace {
 
-const std::string rate_prompt =
-    "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
+using expected::rate_prompt;
 
 // Reads from the child until what arrived ends with `prompt`, or the wait
 // runs out; returns whether the prompt came.
@@ -62,14 +62,8 @@ child_result play(const dialogue& d) {
               static_cast<ssize_t>(e.answer.size()));
   }
   if (d.close_input_after) ::close(child.to_child);
-  char chunk[4096];
-  for (;;) {
-    pollfd p{child.from_child, POLLIN, 0};
-    if (::poll(&p, 1, 10000) <= 0) break;
-    const ssize_t got = ::read(child.from_child, chunk, sizeof chunk);
-    if (got <= 0) break;
-    received.append(chunk, static_cast<std::size_t>(got));
-  }
+  read_until_end(child.from_child, received,
+                 std::chrono::steady_clock::now() + std::chrono::seconds(10));
   ::close(child.from_child);
   if (!d.close_input_after) ::close(child.to_child);
   child_result result = finish_child(child.pid, 10);
@@ -95,7 +89,7 @@ TEST(PipeDialogue, EveryPromptArrivesBeforeTheProgramWaits) {
 
 TEST(PipeDialogue, RefusalsAndTheirNewPromptArriveTogether) {
   signal(SIGPIPE, SIG_IGN);
-  const std::string altitude_prompt = "Enter the initial altitude of the LM (in meters): ";
+  const std::string& altitude_prompt = expected::altitude_prompt;
   const child_result run =
       play({{{altitude_prompt, "0\n"},
              {"please try again\n" + altitude_prompt, "abc\n"},

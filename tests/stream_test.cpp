@@ -12,26 +12,17 @@
 #include <string>
 
 #include "tests/child_process.h"
+#include "tests/expected_texts.h"
 
 namespace {
 
-const std::string banner_and_altitude_prompt =
-    "\n"
-    "Welcome aboard the Lunar Module Flight Simulator\n"
-    "\n"
-    "   To begin you must specify the LM's initial altitude\n"
-    "   and fuel level.  To simulate the actual LM use\n"
-    "   values of 1300 meters and 500 liters, respectively.\n"
-    "\n"
-    "   Good luck and may the force be with you!\n"
-    "\n"
-    "Enter the initial altitude of the LM (in meters): ";
-const std::string altitude_prompt = "Enter the initial altitude of the LM (in meters): ";
-const std::string abandoned = "\nERROR: Input ended before touchdown, flight abandoned\n";
-const std::string altitude_error =
-    "ERROR: Altitude must be between 1 and 9999, inclusive, please try again\n";
-const std::string fuel_error = "ERROR: Amount of fuel must be positive, please try again\n";
-const std::string fuel_prompt = "Enter the initial amount of fuel on board the LM (in liters): ";
+using expected::abandoned;
+using expected::altitude_error;
+using expected::altitude_prompt;
+using expected::fuel_error;
+using expected::fuel_prompt;
+
+const std::string banner_and_altitude_prompt = expected::banner + altitude_prompt;
 const std::string verdict = "\nStatus at landing - Enjoy your oxygen while it lasts!\n";
 
 // Runs are held to this much address space, where the build's checkers
