@@ -73,9 +73,11 @@ inline char* put_text(char* p, std::string_view text) {
 // for good, at end of file or on a failed read.
 bool fill_input(console& io);
 
+// peek_input's path when the byte is not yet in the buffer.
+int peek_input_after_filling(console& io, std::size_t ahead);
+
 // Returns the byte `ahead` places after the next unparsed one, reading more
 // input as needed, or -1 if the input ends first. Needs ahead < 16.
-int peek_input_after_filling(console& io, std::size_t ahead);
 inline int peek_input(console& io, std::size_t ahead) {
   if (io.in.end - io.in.begin > ahead) {
     return static_cast<unsigned char>(io.in.bytes[io.in.begin + ahead]);
