@@ -1,9 +1,8 @@
 #include "console/console_io.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "console/platform_io.h"
 
 namespace {
 
@@ -11,14 +10,10 @@ namespace {
 // the rest, since nothing the flight does depends on being seen.
 void write_all(int fd, const char* bytes, std::size_t size) {
   while (size > 0) {
-    const ssize_t written = ::write(fd, bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
+    const std::size_t written = platform_write(fd, bytes, size);
     if (written == 0) return;
     bytes += written;
-    size -= static_cast<std::size_t>(written);
+    size -= written;
   }
 }
 
@@ -60,16 +55,13 @@ bool fill_input(console& io) {
   }
   if (in.end == console_buffer_size) return true;  // still a full buffer to parse
   flush_output(io.out);
-  for (;;) {
-    const ssize_t got = ::read(in.fd, in.bytes + in.end, console_buffer_size - in.end);
-    if (got > 0) {
-      in.end += static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got < 0 && errno == EINTR) continue;
+  const std::size_t got = platform_read(in.fd, in.bytes + in.end, console_buffer_size - in.end);
+  if (got == 0) {
     in.exhausted = true;
     return false;
   }
+  in.end += got;
+  return true;
 }
 
 int peek_input_after_filling(console& io, std::size_t ahead) {

@@ -1,7 +1,9 @@
 #include "console/number_reader.h"
 
-#include <charconv>
+#include <cerrno>
+#include <cmath>
 #include <cstddef>
+#include <cstdlib>
 
 namespace {
 
@@ -64,10 +66,12 @@ void take_digits(console& io, Sink digit) {
   }
 }
 
-// The text of a real number as from_chars wants it: no '+', and leading
-// zeros of the integer part left out so that they count against no limit.
+// The text of a real number for strtod: only what the token rules let
+// through (no hexadecimal, infinity or NaN can reach it), and leading zeros
+// of the integer part left out so that they count against no limit. One
+// more byte holds the terminating NUL.
 struct real_text {
-  char chars[real_token_limit];
+  char chars[real_token_limit + 1];
   int length;
   bool too_long;
 };
@@ -153,10 +157,15 @@ real_answer read_real(console& io) {
   }
 
   if (text.too_long) return {read_status::out_of_range, 0.0};
-  double value = 0.0;
-  const std::from_chars_result parsed =
-      std::from_chars(text.chars, text.chars + text.length, value, std::chars_format::general);
-  if (parsed.ec != std::errc{} || parsed.ptr != text.chars + text.length) {
+  text.chars[text.length] = '\0';
+  // strtod rounds correctly to nearest on every C library the program is
+  // built with, and reads the "C" locale, which the program never changes.
+  // A result that overflows or underflows to zero is out of range; a
+  // subnormal one is a number like any other.
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.chars, &end);
+  if (end != text.chars + text.length || (errno == ERANGE && (std::isinf(value) || value == 0.0))) {
     return {read_status::out_of_range, 0.0};
   }
   return {read_status::number, value};

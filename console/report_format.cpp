@@ -1,6 +1,5 @@
 #include "console/report_format.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -111,23 +110,73 @@ bool hundredths(double magnitude, std::uint64_t& result) {
   return true;
 }
 
-// Magnitudes from about 10^17 up, and the special values: rare enough that
-// the general conversion's cost does not matter.
+// Writes the decimal digits of significand * 2^exponent (exponent >= 0, a
+// finite binary64's at most 1024 bits) so that they end just before `end`;
+// returns where they begin.
+//
+// The integer is held exactly in 32-bit limbs, least significant first, and
+// divided by 10^9 over and over; each remainder is nine more digits.
+char* put_big_integer_before(char* end, std::uint64_t significand, int exponent) {
+  constexpr int limb_count = 1024 / 32 + 2;
+  std::uint32_t limbs[limb_count] = {};
+  const int limb_shift = exponent / 32;
+  const int bit_shift = exponent % 32;
+  const std::uint64_t low = significand << bit_shift;  // significand < 2^53
+  const std::uint64_t high = bit_shift == 0 ? 0 : significand >> (64 - bit_shift);
+  limbs[limb_shift] = static_cast<std::uint32_t>(low);
+  limbs[limb_shift + 1] = static_cast<std::uint32_t>(low >> 32);
+  limbs[limb_shift + 2] = static_cast<std::uint32_t>(high);
+  int top = limb_shift + 3;  // limbs[top..] are zero
+
+  constexpr std::uint32_t billion = 1000000000u;
+  char* p = end;
+  for (;;) {
+    while (top > 0 && limbs[top - 1] == 0)
+      --top;
+    std::uint64_t remainder = 0;
+    for (int i = top - 1; i >= 0; --i) {
+      const std::uint64_t part = (remainder << 32) | limbs[i];
+      limbs[i] = static_cast<std::uint32_t>(part / billion);
+      remainder = part % billion;
+    }
+    const bool last = top == 0 || (top == 1 && limbs[0] == 0);
+    if (last) {
+      put_digits_before(p, remainder);
+      return p - decimal_digits(remainder);
+    }
+    for (int i = 0; i < 9; ++i) {
+      *--p = static_cast<char>('0' + remainder % 10);
+      remainder /= 10;
+    }
+  }
+}
+
+// Magnitudes of 2^55 and more, which are whole numbers, and the special
+// values: rare enough that their cost does not matter.
 char* put_fixed2_slowly(char* p, double value, int width) {
   char text[formatted_number_capacity];
-  std::size_t length = 0;
+  char* const text_end = text + sizeof text;
+  char* begin = text_end;
   if (std::isnan(value)) {
-    length = 3;
-    std::memcpy(text, "nan", length);
+    begin -= 3;
+    std::memcpy(begin, "nan", 3);
   } else if (std::isinf(value)) {
-    length = value < 0 ? 4 : 3;
-    std::memcpy(text, value < 0 ? "-inf" : "inf", length);
+    begin -= 3;
+    std::memcpy(begin, "inf", 3);
   } else {
-    length = static_cast<std::size_t>(
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr - text);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    const std::uint64_t significand = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1}
+                                                                                    << 52;
+    const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1075;
+    begin -= 3;
+    std::memcpy(begin, ".00", 3);
+    begin = put_big_integer_before(begin, significand, exponent);
   }
+  if (std::signbit(value) && !std::isnan(value)) *--begin = '-';
+  const auto length = static_cast<std::size_t>(text_end - begin);
   p = put_padding(p, static_cast<int>(length), width);
-  std::memcpy(p, text, length);
+  std::memcpy(p, begin, length);
   return p + length;
 }
 

@@ -2,16 +2,16 @@
 // a script over standard input and output. Arguments and the environment are
 // not read.
 
-#include <unistd.h>
-
 #include "console/console_io.h"
+#include "console/platform_io.h"
 #include "flight/flight_sequence.h"
 
 int main() {
   // The buffers are too large for a comfortable stack frame in every
   // environment, and must not be allocated during a flight.
   static console io;
-  console_open(io, STDIN_FILENO, STDOUT_FILENO);
+  platform_prepare_streams();
+  console_open(io, platform_input_fd, platform_output_fd);
   const int status = fly(io);
   flush_output(io.out);
   return status;

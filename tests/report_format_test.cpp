@@ -81,6 +81,15 @@ TEST(FormatFixed2, AgreesWithPrintfOnGeneratedValues) {
     if (!std::isfinite(value)) continue;
     ASSERT_EQ(fixed2(value, 7), printf_fixed2(value, 7)) << std::hexfloat << value;
   }
+  // Every power of two, and the widest significand at each exponent: the
+  // limb boundaries of the whole-number path.
+  for (int exponent = -1074; exponent <= 1023; ++exponent) {
+    for (const double value : {std::ldexp(1.0, exponent), std::ldexp(0x1.fffffffffffffp0, exponent),
+                               -std::ldexp(0x1.0000000000001p0, exponent)}) {
+      if (!std::isfinite(value)) continue;
+      ASSERT_EQ(fixed2(value, 7), printf_fixed2(value, 7)) << std::hexfloat << value;
+    }
+  }
   // Magnitudes a flight shows, where every digit counts.
   std::uniform_real_distribution<double> flight_range(-20000.0, 20000.0);
   for (int i = 0; i < 500000; ++i) {

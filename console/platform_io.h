@@ -1,0 +1,38 @@
+// platform_io: the few raw calls the console needs from the operating
+// system, and nothing else. Each platform has its own small file under
+// console/platform/, and the build compiles exactly one of them:
+//
+//   posix.cpp    Linux, macOS, the BSDs, and Node (whose file system layer
+//                passes read and write straight to the process's streams)
+//   windows.cpp  Windows through MinGW-w64: the streams in binary mode, and
+//                Ctrl+Z at the start of a console line ends the input
+//   browser.cpp  a web page: a read awaits the next line the player types,
+//                and writes are handed to the page
+//
+// The contract is the same everywhere: bytes pass unchanged in both
+// directions, interruptions are retried inside, and the caller never sees
+// a partial failure it must handle.
+
+#ifndef LM_CONSOLE_PLATFORM_IO_H_
+#define LM_CONSOLE_PLATFORM_IO_H_
+
+#include <cstddef>
+
+// The descriptors of the process's standard input and output.
+extern const int platform_input_fd;
+extern const int platform_output_fd;
+
+// Sets the standard streams up to carry bytes unchanged; call once before
+// the first read or write.
+void platform_prepare_streams();
+
+// Reads at most `size` (> 0) bytes into `bytes`, waiting until at least one
+// is there. Returns how many arrived, or 0 at the end of the input or after
+// a failure that is not an interruption.
+std::size_t platform_read(int fd, char* bytes, std::size_t size);
+
+// Writes up to `size` bytes and returns how many were taken, 0 if the
+// descriptor refuses them.
+std::size_t platform_write(int fd, const char* bytes, std::size_t size);
+
+#endif  // LM_CONSOLE_PLATFORM_IO_H_
