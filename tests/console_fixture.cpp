@@ -1,7 +1,6 @@
 #include "tests/console_fixture.h"
 
-#include <unistd.h>
-
+#include <cstdio>
 #include <stdexcept>
 
 console_fixture::console_fixture(std::string_view input)
@@ -22,14 +21,16 @@ console_fixture::~console_fixture() {
 
 std::string console_fixture::output() {
   flush_output(io_->out);
+  // The console wrote through the descriptor; the stream reads it all back
+  // from the start, then leaves the position at the end for what follows.
   std::string text;
   char chunk[4096];
-  off_t offset = 0;
+  std::rewind(output_);
   for (;;) {
-    const ssize_t got = ::pread(fileno(output_), chunk, sizeof chunk, offset);
-    if (got <= 0) break;
-    text.append(chunk, static_cast<std::size_t>(got));
-    offset += got;
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, output_);
+    if (got == 0) break;
+    text.append(chunk, got);
   }
+  std::fseek(output_, 0, SEEK_END);
   return text;
 }
