@@ -17,6 +17,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,10 +25,15 @@
 #include <climits>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "flight/descent_model.h"
+
+extern char** environ;
 
 namespace {
 
@@ -54,22 +60,23 @@ enum class prompt { altitude, fuel, rate, none };
 struct lm_state {
   double altitude;
   double velocity;  // positive upward
-  long fuel;
+  std::int32_t fuel;
 };
 
 int highest_rate(const lm_state& s) {
-  return s.fuel < 9 ? static_cast<int>(s.fuel) : 9;
+  return s.fuel < 9 ? s.fuel : 9;
 }
 
 double acceleration(int rate) {
-  return (rate / 5.0 - 1.0) * lunar_gravity;
+  return acceleration_for_rate(lunar_gravity, rate);
 }
 
-// Returns the state one second on at the given rate, as the simulator
-// computes it (in plain double arithmetic, which is close enough here).
+// Returns the state one second on at the given rate, computed by the
+// simulator's own descent model (from the reports' rounded figures).
 lm_state after_second(const lm_state& s, int rate) {
   const double a = acceleration(rate);
-  return {s.altitude + s.velocity + a / 2, s.velocity + a, s.fuel - rate};
+  return {altitude_after_second(s.altitude, s.velocity, a), velocity_after_second(s.velocity, a),
+          fuel_after_second(s.fuel, rate)};
 }
 
 // Returns the lowest rate that leaves the module sinking no faster than
@@ -185,19 +192,30 @@ int main(int argc, char** argv) {
     return 3;
   }
   const std::string program = simulator_path();
-  const pid_t child = ::fork();
-  if (child < 0) {
-    std::perror("lm_autopilot: fork");
-    return 3;
-  }
-  if (child == 0) {
-    signal(SIGPIPE, SIG_DFL);
-    ::dup2(to_child[0], 0);
-    ::dup2(from_child[1], 1);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+  // The child meets a closed pipe as it would in a shell, with the default
+  // SIGPIPE, whatever this process chose for itself.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, to_child[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, from_child[1], 1);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  std::string argv0 = program;
+  char* const child_argv[] = {argv0.data(), nullptr};
+  pid_t child = 0;
+  const int failed =
+      posix_spawn(&child, program.c_str(), &actions, &attributes, child_argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (failed != 0) {
     std::fprintf(stderr, "lm_autopilot: cannot run %s: %s\n", program.c_str(),
-                 std::strerror(errno));
-    ::_exit(127);
+                 std::strerror(failed));
+    return 3;
   }
   ::close(to_child[0]);
   ::close(from_child[1]);
@@ -229,9 +247,10 @@ int main(int argc, char** argv) {
         answer = fuel;
         break;
       case prompt::rate: {
-        const lm_state state{number_after(screen, "    Altitude: ", 0.0),
-                             number_after(screen, "    Velocity: ", 0.0),
-                             static_cast<long>(number_after(screen, "        Fuel: ", 0.0))};
+        const lm_state state{
+            number_after(screen, "    Altitude: ", 0.0),
+            number_after(screen, "    Velocity: ", 0.0),
+            static_cast<std::int32_t>(number_after(screen, "        Fuel: ", 0.0))};
         answer = std::to_string(choose_rate(state));
         break;
       }
