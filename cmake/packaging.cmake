@@ -1,9 +1,25 @@
-# Installation and the Debian package.
+# Installation and the packages.
 #
 # cmake --install puts the program in the binary directory, its manual
 # page (section 6, games) compressed as Debian ships pages, and the
 # documentation in a directory named after the package. cpack -G DEB
 # makes lm-simulator_<version>_<arch>.deb from the same files.
+#
+# On Windows there is no manual page: cpack makes a ZIP of lm_simulator.exe
+# with the README and the licence beside it.
+
+set(CPACK_PACKAGE_NAME lm-simulator)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The lm_simulator developers")
+if(WIN32)
+  install(TARGETS lm_simulator RUNTIME DESTINATION . COMPONENT program)
+  install(FILES README.md LICENSE DESTINATION . COMPONENT program)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME windows-x86_64)
+  set(CPACK_STRIP_FILES ON)
+  include(CPack)
+  return()
+endif()
 
 set(CMAKE_INSTALL_DOCDIR "share/doc/lm-simulator" CACHE PATH "Documentation directory")
 include(GNUInstallDirs)
@@ -41,9 +57,6 @@ install(FILES README.md LICENSE docs/copyright ${CMAKE_CURRENT_BINARY_DIR}/chang
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT manual)
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME lm-simulator)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The lm_simulator developers")
 set(CPACK_PACKAGE_CONTACT "The lm_simulator developers <lm-simulator@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "text simulator of a lunar module's final descent")
 set(CPACK_PACKAGE_DESCRIPTION "A terminal game: give the lunar module's starting altitude and fuel,

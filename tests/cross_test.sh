@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds lm_simulator and its tests for another machine and runs them there:
+# other Linux machines under user-mode QEMU, Windows under Wine. Wherever
+# long double is not the x87 format, the software extended arithmetic is in
+# use; every transcript and the descent vectors must come out bit for bit
+# the same as on x86-64 Linux.
+#
+#   tests/cross_test.sh TRIPLE [build-dir]     (default build-TRIPLE)
+#
+# such as aarch64-linux-gnu, i686-linux-gnu (32-bit x86),
+# s390x-linux-gnu (big-endian), riscv64-linux-gnu, powerpc64le-linux-gnu,
+# arm-linux-gnueabihf, or x86_64-w64-mingw32 (64-bit Windows). Installs the
+# cross compiler, the emulator and GoogleTest's sources when missing (needs
+# root), and builds GoogleTest for the target from those sources.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+triple=${1:?usage: cross_test.sh TRIPLE [build-dir]}
+build=$(realpath -m "${2:-$root/build-$triple}")
+export LM_CROSS_TRIPLE=$triple
+
+need=()
+command -v "$triple-g++" >/dev/null || need+=("g++-${triple//_/-}")
+case $triple in
+  *-mingw32)
+    toolchain="$root/cmake/mingw-w64.cmake"
+    command -v wine >/dev/null || need+=(wine wine64)
+    # Wine's own complaints about the missing display are noise here.
+    export WINEDEBUG=-all
+    ;;
+  *)
+    toolchain="$root/cmake/linux-cross.cmake"
+    command -v qemu-s390x >/dev/null || need+=(qemu-user)
+    ;;
+esac
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+command -v cmake >/dev/null || need+=(cmake)
+if [ ${#need[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${need[@]}"
+fi
+
+gtest_prefix="$build/googletest-install"
+if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  # GoogleTest's own warnings are not ours to fail on.
+  env -u CXXFLAGS cmake -S /usr/src/googletest -B "$build/googletest" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=OFF
+  cmake --build "$build/googletest" -j2
+  cmake --install "$build/googletest"
+fi
+
+cmake -S "$root" -B "$build/project" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_FIND_ROOT_PATH="$gtest_prefix" -DCMAKE_PREFIX_PATH="$gtest_prefix"
+cmake --build "$build/project" -j2
+
+# The autopilot starts the simulator itself; under emulation it needs QEMU
+# in front of it. (Windows has no autopilot.)
+qemu=$(sed -n 's/^LM_CROSS_QEMU:INTERNAL=//p' "$build/project/CMakeCache.txt")
+wrapper="$build/lm_simulator_under_qemu"
+if [ -n "$qemu" ]; then
+  printf '#!/bin/sh\nexec %s -L /usr/%s "%s" "$@"\n' \
+    "$qemu" "$triple" "$build/project/lm_simulator" >"$wrapper"
+  chmod +x "$wrapper"
+fi
+LM_SIMULATOR="$wrapper" ctest --test-dir "$build/project" --output-on-failure -j2
