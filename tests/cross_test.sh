@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds lm_simulator and its tests for another machine and runs them there:
-# other Linux machines under user-mode QEMU, Windows under Wine. Wherever
+# other Linux machines under user-mode QEMU, Windows under Wine, WebAssembly
+# under Node. Wherever
 # long double is not the x87 format, the software extended arithmetic is in
 # use; every transcript and the descent vectors must come out bit for bit
 # the same as on x86-64 Linux.
@@ -9,7 +10,8 @@
 #
 # such as aarch64-linux-gnu, i686-linux-gnu (32-bit x86),
 # s390x-linux-gnu (big-endian), riscv64-linux-gnu, powerpc64le-linux-gnu,
-# arm-linux-gnueabihf, or x86_64-w64-mingw32 (64-bit Windows). Installs the
+# arm-linux-gnueabihf, x86_64-w64-mingw32 (64-bit Windows), or
+# wasm32-emscripten (WebAssembly, run by Node). Installs the
 # cross compiler, the emulator and GoogleTest's sources when missing (needs
 # root), and builds GoogleTest for the target from those sources.
 set -euo pipefail
@@ -19,15 +21,26 @@ build=$(realpath -m "${2:-$root/build-$triple}")
 export LM_CROSS_TRIPLE=$triple
 
 need=()
-command -v "$triple-g++" >/dev/null || need+=("g++-${triple//_/-}")
+# Runs cmake's configure step for the target.
+configure() { cmake -DCMAKE_TOOLCHAIN_FILE="$toolchain" "$@"; }
 case $triple in
+  wasm32-emscripten)
+    command -v emcmake >/dev/null || need+=(emscripten)
+    # Debian's emscripten finds its JavaScript parser in Debian's Node
+    # modules, also when the node on the PATH is another.
+    [ -d /usr/share/nodejs/acorn ] || need+=(node-acorn)
+    export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+    configure() { emcmake cmake "$@"; }
+    ;;
   *-mingw32)
+    command -v "$triple-g++" >/dev/null || need+=(g++-mingw-w64-x86-64)
     toolchain="$root/cmake/mingw-w64.cmake"
     command -v wine >/dev/null || need+=(wine wine64)
     # Wine's own complaints about the missing display are noise here.
     export WINEDEBUG=-all
     ;;
   *)
+    command -v "$triple-g++" >/dev/null || need+=("g++-${triple//_/-}")
     toolchain="$root/cmake/linux-cross.cmake"
     command -v qemu-s390x >/dev/null || need+=(qemu-user)
     ;;
@@ -43,19 +56,20 @@ fi
 gtest_prefix="$build/googletest-install"
 if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
   # GoogleTest's own warnings are not ours to fail on.
-  env -u CXXFLAGS cmake -S /usr/src/googletest -B "$build/googletest" \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=OFF
+  # WebAssembly here has no threads, and GoogleTest does without them.
+  CXXFLAGS= configure -S /usr/src/googletest -B "$build/googletest" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest_prefix" \
+    -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads="$([ "$triple" = wasm32-emscripten ] && echo ON || echo OFF)"
   cmake --build "$build/googletest" -j2
   cmake --install "$build/googletest"
 fi
 
-cmake -S "$root" -B "$build/project" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+configure -S "$root" -B "$build/project" \
   -DCMAKE_FIND_ROOT_PATH="$gtest_prefix" -DCMAKE_PREFIX_PATH="$gtest_prefix"
 cmake --build "$build/project" -j2
 
 # The autopilot starts the simulator itself; under emulation it needs QEMU
-# in front of it. (Windows has no autopilot.)
+# in front of it. (Windows and WebAssembly have no autopilot.)
 qemu=$(sed -n 's/^LM_CROSS_QEMU:INTERNAL=//p' "$build/project/CMakeCache.txt")
 wrapper="$build/lm_simulator_under_qemu"
 if [ -n "$qemu" ]; then
