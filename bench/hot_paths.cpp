@@ -71,7 +71,7 @@ void read_answer(benchmark::State& state) {
   // of the input is ever made.
   const char answer[] = "5\n";
   const std::size_t answer_size = sizeof answer - 1;
-  const std::size_t answers = console_buffer_size / answer_size;
+  const std::size_t answers = input_buffer_size / answer_size;
   for (std::size_t i = 0; i < answers; ++i) {
     std::memcpy(io->in.bytes + i * answer_size, answer, answer_size);
   }

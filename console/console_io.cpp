@@ -29,15 +29,14 @@ void console_open(console& io, int input_fd, int output_fd) {
 }
 
 void write_text(output_buffer& out, std::string_view text) {
-  if (text.size() > console_buffer_size - out.used) {
+  if (text.size() > output_buffer_size - out.used) {
     flush_output(out);
-    if (text.size() > console_buffer_size) {
+    if (text.size() > output_buffer_size) {
       write_all(out.fd, text.data(), text.size());
       return;
     }
   }
-  std::memcpy(out.bytes + out.used, text.data(), text.size());
-  out.used += text.size();
+  output_commit(out, put_text(out.bytes + out.used, text));
 }
 
 void flush_output(output_buffer& out) {
@@ -53,9 +52,9 @@ bool fill_input(console& io) {
     in.end -= in.begin;
     in.begin = 0;
   }
-  if (in.end == console_buffer_size) return true;  // still a full buffer to parse
+  if (in.end == input_buffer_size) return true;  // still a full buffer to parse
   flush_output(io.out);
-  const std::size_t got = platform_read(in.fd, in.bytes + in.end, console_buffer_size - in.end);
+  const std::size_t got = platform_read(in.fd, in.bytes + in.end, input_buffer_size - in.end);
   if (got == 0) {
     in.exhausted = true;
     return false;

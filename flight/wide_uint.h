@@ -86,21 +86,43 @@ inline wide_uint wide_mul_portable(std::uint64_t a, std::uint64_t b) {
 }
 
 // Returns floor(n / d) and sets remainder to n mod d; needs n.hi < d, so
-// that the quotient fits in 64 bits. One quotient bit per step.
+// that the quotient fits in 64 bits.
+//
+// Long division in base 2^32 with two quotient digits, each estimated from
+// the divisor's top digit. The divisor is first shifted until its top bit
+// is set, which makes every estimate at most two too large; the loops take
+// the excess off. Only 64-bit operations are used, which every target has,
+// WebAssembly included, where 128-bit division is a slow library call.
 inline std::uint64_t wide_div_portable(wide_uint n, std::uint64_t d, std::uint64_t& remainder) {
-  std::uint64_t r = n.hi;
-  std::uint64_t q = 0;
-  for (int bit = 63; bit >= 0; --bit) {
-    const bool carry = (r >> 63) != 0;
-    r = (r << 1) | ((n.lo >> bit) & 1);
-    q <<= 1;
-    if (carry || r >= d) {
-      r -= d;
-      q |= 1;
+  constexpr std::uint64_t digit = std::uint64_t{1} << 32;
+  constexpr std::uint64_t low_mask = digit - 1;
+  const int shift = leading_zeros64(d);
+  d <<= shift;
+  const std::uint64_t d_high = d >> 32;
+  const std::uint64_t d_low = d & low_mask;
+  const std::uint64_t top = shift == 0 ? n.hi : (n.hi << shift) | (n.lo >> (64 - shift));
+  const std::uint64_t bottom = n.lo << shift;
+  const std::uint64_t bottom_high = bottom >> 32;
+  const std::uint64_t bottom_low = bottom & low_mask;
+
+  // Returns the digit of (partial * 2^32 + next) / d, which is below 2^32.
+  const auto quotient_digit = [d_high, d_low](std::uint64_t partial, std::uint64_t next) {
+    std::uint64_t q = partial / d_high;
+    std::uint64_t r = partial - q * d_high;
+    while (q >= digit || q * d_low > ((r << 32) | next)) {
+      --q;
+      r += d_high;
+      if (r >= digit) break;
     }
-  }
-  remainder = r;
-  return q;
+    return q;
+  };
+  // Partial remainders are below d < 2^64, so arithmetic modulo 2^64 is
+  // exact for them.
+  const std::uint64_t q_high = quotient_digit(top, bottom_high);
+  const std::uint64_t middle = ((top << 32) | bottom_high) - q_high * d;
+  const std::uint64_t q_low = quotient_digit(middle, bottom_low);
+  remainder = (((middle << 32) | bottom_low) - q_low * d) >> shift;
+  return (q_high << 32) | q_low;
 }
 
 #if defined(__SIZEOF_INT128__)

@@ -165,11 +165,11 @@ TEST(NumberReader, NumbersAcrossTheEndOfAReadBlock) {
   // straddles that edge at every offset.
   const std::string number_text = "-12.5e+1x";
   for (std::size_t cut = 0; cut <= number_text.size(); ++cut) {
-    const std::string input = std::string(console_buffer_size - cut, ' ') + number_text + " 3";
+    const std::string input = std::string(input_buffer_size - cut, ' ') + number_text + " 3";
     check({"real across the edge",
            input,
            {{real, number, -125}, {integer, not_a_number, 0}, {integer, number, 3}}});
-    const std::string integer_input = std::string(console_buffer_size - cut, '\n') + "-987654x 3";
+    const std::string integer_input = std::string(input_buffer_size - cut, '\n') + "-987654x 3";
     check({"integer across the edge",
            integer_input,
            {{integer, number, -987654}, {integer, not_a_number, 0}, {integer, number, 3}}});
@@ -177,9 +177,9 @@ TEST(NumberReader, NumbersAcrossTheEndOfAReadBlock) {
 }
 
 TEST(NumberReader, HugeTokensAreDroppedInOnePiece) {
-  const std::string letters(3 * console_buffer_size + 17, 'q');
+  const std::string letters(3 * input_buffer_size + 17, 'q');
   check({"letters", letters + "\n42", {{integer, not_a_number, 0}, {integer, number, 42}}});
-  const std::string digits(3 * console_buffer_size + 17, '7');
+  const std::string digits(3 * input_buffer_size + 17, '7');
   check({"digits", digits + " 42", {{integer, out_of_range, 0}, {integer, number, 42}}});
   check({"real digits", digits + " 42", {{real, out_of_range, 0}, {real, number, 42}}});
 }
