@@ -3,7 +3,8 @@
 #
 #   bench/run.sh [runs]     (default 5 runs per timing; medians are shown)
 #
-# Builds a Release tree in build-bench/, writes its own input files, and
+# Builds a Release tree in build-bench/ (and build-bench-wasm/ with
+# Emscripten, when installed), writes its own input files, and
 # prints one table. Output of every flight goes to /dev/null. Instruction
 # counts come from valgrind's callgrind and do not depend on the machine's
 # load; write and read calls are counted with strace. Both tools are
@@ -77,6 +78,22 @@ soft=$(time_median soft_scripted "$work/hover.in")
 printf '%-12s hover with the software extended arithmetic: median %.3f s against %.3f s, ratio %.2f; %s instructions per sim s\n' \
   soft "$soft" "$native" "$(echo "$soft / $native" | bc -l)" \
   "$(echo "$(instructions "$soft_sim" <"$work/hover.in") / $(simulated_seconds "$work/hover.in")" | bc)"
+
+# The same hover compiled to WebAssembly and run by Node, when Emscripten
+# is installed: the whole command, Node's start-up included.
+if command -v emcmake >/dev/null && command -v node >/dev/null; then
+  wasm_build="$root/build-bench-wasm"
+  NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH} emcmake cmake -S "$root" -B "$wasm_build" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  NODE_PATH=/usr/share/nodejs cmake --build "$wasm_build" -j2 --target lm_simulator >/dev/null
+  node_scripted() { node "$wasm_build/lm_simulator.js" <"$1" >/dev/null; }
+  node_wall=$(time_median node_scripted "$work/hover.in")
+  native=$(time_median scripted "$work/hover.in")
+  printf '%-12s hover under Node: median %.3f s against %.3f s native, ratio %.2f\n' \
+    wasm "$node_wall" "$native" "$(echo "$node_wall / $native" | bc -l)"
+else
+  echo "wasm         hover under Node: n/a (Emscripten not installed)"
+fi
 
 echo
 wall=$(time_median short_batch)
