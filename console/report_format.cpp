@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "console/console_io.h"
+
 namespace {
 
 constexpr char digit_pairs[] =
@@ -159,10 +161,10 @@ char* put_fixed2_slowly(char* p, double value, int width) {
   char* begin = text_end;
   if (std::isnan(value)) {
     begin -= 3;
-    std::memcpy(begin, "nan", 3);
+    put_text(begin, "nan");
   } else if (std::isinf(value)) {
     begin -= 3;
-    std::memcpy(begin, "inf", 3);
+    put_text(begin, "inf");
   } else {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
@@ -170,7 +172,7 @@ char* put_fixed2_slowly(char* p, double value, int width) {
                                                                                     << 52;
     const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1075;
     begin -= 3;
-    std::memcpy(begin, ".00", 3);
+    put_text(begin, ".00");
     begin = put_big_integer_before(begin, significand, exponent);
   }
   if (std::signbit(value) && !std::isnan(value)) *--begin = '-';

@@ -33,7 +33,8 @@
 
 #include "flight/descent_model.h"
 
-extern char** environ;
+// POSIX leaves it to the program to declare.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace {
 
