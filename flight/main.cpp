@@ -2,6 +2,8 @@
 // a script over standard input and output. Arguments and the environment are
 // not read.
 
+#include <cstdlib>
+
 #include "console/console_io.h"
 #include "console/platform_io.h"
 #include "flight/flight_sequence.h"
@@ -14,5 +16,8 @@ int main() {
   console_open(io, platform_input_fd, platform_output_fd);
   const int status = fly(io);
   flush_output(io.out);
-  return status;
+  // exit() rather than a return: in a web page the flight's loop is resumed
+  // by the page after each awaited read, and only exit() tells the page that
+  // the program has ended. Everywhere else the two are the same.
+  std::exit(status);
 }

@@ -1,0 +1,52 @@
+// The platform calls in a web page, where there are no standard streams:
+// the page that starts the program gives it two functions on its module
+// object, and these calls are the only way bytes pass between them.
+//
+//   lm_next_input(max)  returns a promise of the next bytes the player typed
+//                       (a Uint8Array of at most max bytes), or of null once
+//                       the input has ended
+//   lm_output(bytes)    takes a Uint8Array view of bytes the program wrote;
+//                       it must copy what it keeps before returning
+//
+// A read awaits the promise; the build's ASYNCIFY transformation lets the
+// program's ordinary blocking loop wait without blocking the page.
+
+#include <emscripten/emscripten.h>
+
+#include "console/platform_io.h"
+
+// Returns how many bytes it copied to `bytes`, 0 at the end of the input.
+EM_ASYNC_JS(int, browser_read, (char* bytes, int size), {
+  const chunk = await Module.lm_next_input(size);
+  if (chunk == = null) return 0;
+  HEAPU8.set(chunk, bytes);
+  return chunk.length;
+});
+
+EM_JS(void, browser_write, (const char* bytes, int size),
+      { Module.lm_output(HEAPU8.subarray(bytes, bytes + size)); });
+
+namespace {
+
+// The counts cross into JavaScript as int.
+int clamp_count(std::size_t size) {
+  constexpr std::size_t most = 1 << 30;
+  return static_cast<int>(size > most ? most : size);
+}
+
+}  // namespace
+
+const int platform_input_fd = 0;
+const int platform_output_fd = 1;
+
+void platform_prepare_streams() {}
+
+std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size) {
+  return static_cast<std::size_t>(browser_read(bytes, clamp_count(size)));
+}
+
+std::size_t platform_write(int /*fd*/, const char* bytes, std::size_t size) {
+  const int count = clamp_count(size);
+  browser_write(bytes, count);
+  return static_cast<std::size_t>(count);
+}
