@@ -36,7 +36,8 @@ void write_text(output_buffer& out, std::string_view text) {
       return;
     }
   }
-  output_commit(out, put_text(out.bytes + out.used, text));
+  std::memcpy(out.bytes + out.used, text.data(), text.size());
+  out.used += text.size();
 }
 
 void flush_output(output_buffer& out) {
