@@ -77,4 +77,12 @@ if [ -n "$qemu" ]; then
     "$qemu" "$triple" "$build/project/lm_simulator" >"$wrapper"
   chmod +x "$wrapper"
 fi
+if [ "$toolchain" = "$root/cmake/mingw-w64.cmake" ]; then
+  # One Wine server for the whole run: tests starting and stopping their own
+  # in parallel lose their connection to it now and then.
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+  wineboot -i >/dev/null 2>&1 || true
+fi
 LM_SIMULATOR="$wrapper" ctest --test-dir "$build/project" --output-on-failure -j2
