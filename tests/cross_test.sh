@@ -77,12 +77,15 @@ if [ -n "$qemu" ]; then
     "$qemu" "$triple" "$build/project/lm_simulator" >"$wrapper"
   chmod +x "$wrapper"
 fi
+jobs=2
 if [ "$toolchain" = "$root/cmake/mingw-w64.cmake" ]; then
-  # One Wine server for the whole run: tests starting and stopping their own
-  # in parallel lose their connection to it now and then.
+  # Windows' tmpfile() names its files from a counter that every process
+  # starts alike, so tests in parallel collide on the names: one at a time.
+  # And one Wine server for the whole run.
+  jobs=1
   wineserver -k 2>/dev/null || true
   wineserver -p
   trap 'wineserver -k 2>/dev/null || true' EXIT
   wineboot -i >/dev/null 2>&1 || true
 fi
-LM_SIMULATOR="$wrapper" ctest --test-dir "$build/project" --output-on-failure -j2
+LM_SIMULATOR="$wrapper" ctest --test-dir "$build/project" --output-on-failure -j$jobs
