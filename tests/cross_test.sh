@@ -21,6 +21,7 @@ build=$(realpath -m "${2:-$root/build-$triple}")
 export LM_CROSS_TRIPLE=$triple
 
 need=()
+toolchain=""
 # Runs cmake's configure step for the target.
 configure() { cmake -DCMAKE_TOOLCHAIN_FILE="$toolchain" "$@"; }
 case $triple in

@@ -18,7 +18,7 @@
 // Returns how many bytes it copied to `bytes`, 0 at the end of the input.
 EM_ASYNC_JS(int, browser_read, (char* bytes, int size), {
   const chunk = await Module.lm_next_input(size);
-  if (chunk == = null) return 0;
+  if (!chunk) return 0;  // null: the input has ended
   HEAPU8.set(chunk, bytes);
   return chunk.length;
 });
