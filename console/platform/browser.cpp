@@ -15,16 +15,22 @@
 
 #include "console/platform_io.h"
 
+// The bodies are JavaScript, which the C++ formatter would mangle.
+// clang-format off
+
 // Returns how many bytes it copied to `bytes`, 0 at the end of the input.
 EM_ASYNC_JS(int, browser_read, (char* bytes, int size), {
   const chunk = await Module.lm_next_input(size);
-  if (!chunk) return 0;  // null: the input has ended
+  if (chunk === null) return 0;
   HEAPU8.set(chunk, bytes);
   return chunk.length;
 });
 
-EM_JS(void, browser_write, (const char* bytes, int size),
-      { Module.lm_output(HEAPU8.subarray(bytes, bytes + size)); });
+EM_JS(void, browser_write, (const char* bytes, int size), {
+  Module.lm_output(HEAPU8.subarray(bytes, bytes + size));
+});
+
+// clang-format on
 
 namespace {
 
