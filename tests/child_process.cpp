@@ -14,21 +14,14 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tools/spawn_child.h"
+
 namespace {
 
 using steady = std::chrono::steady_clock;
 
 pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
             const std::vector<std::string>& arguments = {}, long address_space_mib = 0) {
-  // The child gets the default SIGPIPE whatever the test process chose, so
-  // it meets a closed pipe as it would in a shell.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
   std::vector<std::string> words;
 #ifdef LM_CHILD_WRAPPER
@@ -47,9 +40,8 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   std::vector<char*> argv(words.size() + 1, nullptr);
   std::transform(words.begin(), words.end(), argv.begin(),
                  [](std::string& word) { return word.data(); });
-  const int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  const int failed = spawn_child(pid, &actions, argv.data(), true);
   posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
   if (failed != 0) throw std::runtime_error(std::string("cannot start ") + program);
   return pid;
 }

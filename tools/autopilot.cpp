@@ -32,9 +32,7 @@
 #include <string>
 
 #include "flight/descent_model.h"
-
-// POSIX leaves it to the program to declare.
-extern char** environ;  // NOLINT(readability-redundant-declaration)
+#include "tools/spawn_child.h"
 
 namespace {
 
@@ -192,27 +190,15 @@ int main(int argc, char** argv) {
     std::perror("lm_autopilot: pipe");
     return 3;
   }
-  const std::string program = simulator_path();
-  // The child meets a closed pipe as it would in a shell, with the default
-  // SIGPIPE, whatever this process chose for itself.
+  std::string program = simulator_path();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, to_child[0], 0);
   posix_spawn_file_actions_adddup2(&actions, from_child[1], 1);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-  std::string argv0 = program;
-  char* const child_argv[] = {argv0.data(), nullptr};
+  char* const child_argv[] = {program.data(), nullptr};
   pid_t child = 0;
-  const int failed =
-      posix_spawn(&child, program.c_str(), &actions, &attributes, child_argv, environ);
+  const int failed = spawn_child(child, &actions, child_argv, false);
   posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
   if (failed != 0) {
     std::fprintf(stderr, "lm_autopilot: cannot run %s: %s\n", program.c_str(),
                  std::strerror(failed));

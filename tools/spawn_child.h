@@ -1,0 +1,34 @@
+// spawn_child: starts a program as a child process, the way a shell does.
+//
+// The child gets the default action for SIGPIPE whatever its parent chose
+// for itself, so that it meets a closed pipe as it would in a shell.
+
+#ifndef LM_TOOLS_SPAWN_CHILD_H_
+#define LM_TOOLS_SPAWN_CHILD_H_
+
+#include <spawn.h>
+#include <unistd.h>
+
+#include <csignal>
+
+// POSIX leaves it to the program to declare.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
+
+// Returns 0 and sets `pid`, or an error number. Runs `argv[0]`, looked up
+// on the PATH when `search_path` is set, with `actions` applied first.
+inline int spawn_child(pid_t& pid, const posix_spawn_file_actions_t* actions, char* const argv[],
+                       bool search_path) {
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  const int failed = search_path ? posix_spawnp(&pid, argv[0], actions, &attributes, argv, environ)
+                                 : posix_spawn(&pid, argv[0], actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  return failed;
+}
+
+#endif  // LM_TOOLS_SPAWN_CHILD_H_
