@@ -6,7 +6,7 @@
 # use; every transcript and the descent vectors must come out bit for bit
 # the same as on x86-64 Linux.
 #
-#   tests/cross_test.sh TRIPLE [build-dir]     (default build-TRIPLE)
+#   .ci/cross_test.sh TRIPLE [build-dir]     (default build-TRIPLE)
 #
 # such as aarch64-linux-gnu, i686-linux-gnu (32-bit x86),
 # s390x-linux-gnu (big-endian), riscv64-linux-gnu, powerpc64le-linux-gnu,

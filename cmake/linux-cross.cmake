@@ -35,5 +35,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${lm_qemu} -L /usr/${LM_CROSS_TRIPLE})
-# For scripts that start the programs themselves (tests/cross_test.sh).
+# For scripts that start the programs themselves (.ci/cross_test.sh).
 set(LM_CROSS_QEMU ${lm_qemu} CACHE INTERNAL "QEMU for the target")
