@@ -214,9 +214,15 @@ function tick_step(span) {
 
 // Returns [low, high, step] covering the values, rounded out to ticks.
 function axis_range(values, always) {
-  const finite = values.filter(Number.isFinite).concat(always);
-  let low = Math.min(...finite);
-  let high = Math.max(...finite);
+  // A loop rather than Math.min(...values): a long flight pasted in at
+  // once has more points than a call can take arguments.
+  let low = Math.min(...always);
+  let high = Math.max(...always);
+  for (const value of values) {
+    if (!Number.isFinite(value)) continue;
+    if (value < low) low = value;
+    if (value > high) high = value;
+  }
   if (high - low < 1e-9) high = low + 1;
   const step = tick_step(high - low);
   low = Math.floor(low / step) * step;
