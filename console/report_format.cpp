@@ -78,6 +78,23 @@ char* put_padding(char* p, int length, int width) {
   return p;
 }
 
+// A finite magnitude as significand * 2^exponent, with an integer
+// significand below 2^53 (subnormals included).
+struct binary64_parts {
+  std::uint64_t significand;
+  int exponent;
+};
+
+// Returns the parts of a finite, nonnegative binary64.
+binary64_parts parts_of(double magnitude) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0) return {fraction, -1074};
+  return {fraction | std::uint64_t{1} << 52, biased - 1075};
+}
+
 // Returns the value in hundredths, magnitude * 100 rounded to nearest even,
 // or false when that would not fit in 63 bits.
 //
@@ -85,15 +102,7 @@ char* put_padding(char* p, int length, int width) {
 // needs at most 60 bits, so the scaled value is that integer shifted by e,
 // and the bits shifted out decide the rounding exactly.
 bool hundredths(double magnitude, std::uint64_t& result) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &magnitude, sizeof bits);
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  std::uint64_t significand = bits & ((std::uint64_t{1} << 52) - 1);
-  int exponent = -1074;
-  if (biased != 0) {
-    significand |= std::uint64_t{1} << 52;
-    exponent = biased - 1075;
-  }
+  const auto [significand, exponent] = parts_of(magnitude);
   const std::uint64_t scaled = significand * 100;
   if (exponent >= 0) {
     if (exponent > 2) return false;  // 2^60 * 2^3 would pass 63 bits
@@ -166,14 +175,10 @@ char* put_fixed2_slowly(char* p, double value, int width) {
     begin -= 3;
     put_text(begin, "inf");
   } else {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    const std::uint64_t significand = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1}
-                                                                                    << 52;
-    const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1075;
+    const binary64_parts parts = parts_of(std::fabs(value));
     begin -= 3;
     put_text(begin, ".00");
-    begin = put_big_integer_before(begin, significand, exponent);
+    begin = put_big_integer_before(begin, parts.significand, parts.exponent);
   }
   if (std::signbit(value) && !std::isnan(value)) *--begin = '-';
   const auto length = static_cast<std::size_t>(text_end - begin);
