@@ -24,14 +24,37 @@ endif()
 set(CMAKE_INSTALL_DOCDIR "share/doc/lm-simulator" CACHE PATH "Documentation directory")
 include(GNUInstallDirs)
 
-# The date of this version, printed in the manual page.
-set(LM_RELEASE_DATE "2026-12-08")
+# The changelog's newest entry must be this version, whose number is
+# written only in project(); its date is the one the manual page prints.
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog lm_changelog_heading LIMIT_COUNT 1 REGEX "^lm-simulator \\(")
+string(REGEX REPLACE "^lm-simulator \\(([^)]*)\\).*" "\\1" lm_changelog_version "${lm_changelog_heading}")
+if(NOT lm_changelog_version STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "docs/changelog's newest entry is for version '${lm_changelog_version}', \
+but CMakeLists.txt's project() says ${PROJECT_VERSION}: add an entry for ${PROJECT_VERSION}")
+endif()
+file(STRINGS ${PROJECT_SOURCE_DIR}/docs/changelog lm_changelog_trailer LIMIT_COUNT 1 REGEX "^ -- ")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/changelog)
+set(lm_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+if(NOT lm_changelog_trailer MATCHES ", ([0-3][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "docs/changelog's newest entry has no date such as 'Tue, 08 Dec 2026 ...'")
+endif()
+set(lm_day ${CMAKE_MATCH_1})
+set(lm_year ${CMAKE_MATCH_3})
+list(FIND lm_months ${CMAKE_MATCH_2} lm_month)
+math(EXPR lm_month "${lm_month} + 1")
+if(lm_month LESS 10)
+  set(lm_month 0${lm_month})
+endif()
+set(LM_RELEASE_DATE "${lm_year}-${lm_month}-${lm_day}")
 
 configure_file(docs/lm_simulator.6.in ${CMAKE_CURRENT_BINARY_DIR}/lm_simulator.6 @ONLY)
 
 # gzip -n leaves out the name and time stamp, so the package's bytes do
 # not depend on when it was built.
-find_program(LM_GZIP gzip REQUIRED)
+find_program(LM_GZIP gzip)
+if(NOT LM_GZIP)
+  message(FATAL_ERROR "gzip, which compresses the manual page and the changelog, is not installed")
+endif()
 set(lm_compressed "")
 foreach(page lm_simulator.6 changelog)
   if(page STREQUAL "changelog")
