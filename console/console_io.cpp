@@ -1,8 +1,8 @@
-#include "console/console_io.h"
+#include "console_io.h"
 
 #include <cstring>
 
-#include "console/platform_io.h"
+#include "platform_io.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/child_process.h"
+#include "child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "tools/spawn_child.h"
+#include "spawn_child.h"
 
 namespace {
 

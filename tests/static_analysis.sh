@@ -15,12 +15,14 @@ cmake -S . -B "$build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 mapfile -t sources < <(git ls-files '*.cpp' |
   grep -v -E -e '(^|/)platform/(windows|browser)\.cpp$' -e '^fuzz/')
 mapfile -t fuzz_sources < <(git ls-files 'fuzz/*.cpp')
+# Each layer's folder is its include directory.
+includes=(-Imodel -Iconsole -Iflight -Itools -Itests)
 
 status=0
 log="$build/clang-tidy.log"
 printf '%s\n' "${sources[@]}" | xargs -P2 -n1 clang-tidy -p "$build" --quiet >"$log" 2>&1 || status=1
 for source in "${fuzz_sources[@]}"; do
-  clang-tidy --quiet "$source" -- -std=c++17 -I. >>"$log" 2>&1 || status=1
+  clang-tidy --quiet "$source" -- -std=c++17 "${includes[@]}" >>"$log" 2>&1 || status=1
 done
 # Its count of the warnings it hid in system headers is all that is noise.
 grep -v -E '^[0-9]+ (warning|error)s? (and [0-9]+ errors? )?generated\.$' "$log" || true
@@ -33,7 +35,7 @@ fi
 # constParameterCallback: benchmark functions must keep the signature that
 # Google Benchmark calls them with.
 if cppcheck --quiet --std=c++17 --enable=warning,style,performance,portability --inline-suppr \
-  --suppress=constParameterCallback --library=googletest --error-exitcode=1 -I . \
+  --suppress=constParameterCallback --library=googletest --error-exitcode=1 "${includes[@]}" \
   "${sources[@]}" "${fuzz_sources[@]}"; then
   echo "cppcheck: no findings"
 else

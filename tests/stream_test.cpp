@@ -11,8 +11,8 @@
 #include <random>
 #include <string>
 
-#include "tests/child_process.h"
-#include "tests/expected_texts.h"
+#include "child_process.h"
+#include "expected_texts.h"
 
 namespace {
 

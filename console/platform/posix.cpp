@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "console/platform_io.h"
+#include "platform_io.h"
 
 const int platform_input_fd = STDIN_FILENO;
 const int platform_output_fd = STDOUT_FILENO;
