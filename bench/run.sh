@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Benchmarks of lm_simulator as scripts and autopilots use it.
+# Benchmarks of lm_simulator as scripts and autopilots use it, printed as
+# the two tables of the README's figures.
 #
 #   bench/run.sh [runs]     (default 5 runs per timing; medians are shown)
 #
-# Builds a Release tree in build-bench/ (and build-bench-wasm/ with
-# Emscripten, when installed), writes its own input files, and
-# prints one table. Output of every flight goes to /dev/null. Instruction
-# counts come from valgrind's callgrind and do not depend on the machine's
-# load; write and read calls are counted with strace. Both tools are
-# optional: without them their rows say so.
+# Builds Release trees in build-bench/ and build-bench-soft/ (and
+# build-bench-wasm/ with Emscripten, when installed), writes its own input
+# files, and sends the output of every flight to /dev/null.
+#
+# Instruction counts come from valgrind's callgrind, with the program in an
+# empty environment (env -i): the dynamic loader and the C library's
+# start-up read the environment, so a login shell's adds thousands of
+# instructions to a short flight. They are the same on every run of the
+# same build with the same C library. Wall times are medians and depend on
+# the machine and its load; the times compared as ratios are taken in
+# turns, run by run, so that both sides see the same load. Write and read
+# calls are counted with strace. valgrind, strace and Emscripten are
+# optional: without them their figures say n/a.
 set -euo pipefail
 
 runs=${1:-5}
@@ -35,87 +43,92 @@ printf '2 3 9\n' >"$work/short.in"
 short_flights=200
 pilot_flights=200
 
+# Prints the number with thousands separators, rounded to a whole number.
+commas() {
+  awk -v n="$1" 'BEGIN { s = sprintf("%.0f", n); r = ""
+    while (length(s) > 3) { r = "," substr(s, length(s) - 2) r; s = substr(s, 1, length(s) - 3) }
+    print s r }'
+}
+# Prints the number rounded to three significant digits, with separators.
+three_digits() {
+  commas "$(awk -v n="$1" 'BEGIN { e = int(log(n) / log(10)) - 2; p = 10 ^ e; print int(n / p + 0.5) * p }')"
+}
+# Prints a / b with two decimals.
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# Prints a / b with three decimals.
+per() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+
 # Prints the median of the numbers on standard input.
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+# Prints the wall time in seconds of one run of the command.
+wall_once() {
+  local start=$EPOCHREALTIME
+  "$@"
+  echo "$EPOCHREALTIME - $start" | bc -l
+}
 # Prints the median wall time in seconds of `runs` runs of the command.
 time_median() {
+  for _ in $(seq "$runs"); do wall_once "$@"; done | median
+}
+# Prints the median wall times of two commands, each run `runs` times in
+# turns: "first second".
+time_pair() {
+  local first=$1 second=$2
   for _ in $(seq "$runs"); do
-    local start=$EPOCHREALTIME
-    "$@"
-    echo "$EPOCHREALTIME - $start" | bc -l
-  done | median
+    echo "$(wall_once "$first") $(wall_once "$second")"
+  done >"$work/pair"
+  echo "$(awk '{ print $1 }' "$work/pair" | median) $(awk '{ print $2 }' "$work/pair" | median)"
 }
 
 # Prints the number of seconds simulated in the flight scripted by $1.
 simulated_seconds() { "$sim" <"$1" | grep 'Elapsed Time:' | tail -n 1 | awk '{ print $3 }'; }
 
-# Prints the instructions callgrind counts for the command, or "n/a".
+# Prints the instructions callgrind counts for the program in an empty
+# environment, reading the file $2, or "n/a".
 instructions() {
   if ! command -v valgrind >/dev/null; then echo n/a; return; fi
-  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
-    sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+  env -i "$(command -v valgrind)" --tool=callgrind --callgrind-out-file=/dev/null "$1" \
+    <"$2" 2>&1 >/dev/null | sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }
 
-scripted() { "$sim" <"$1" >/dev/null; }
-soft_scripted() { "$soft_sim" <"$1" >/dev/null; }
+scripted() { "$sim" <"$work/hover.in" >/dev/null; }
+soft_scripted() { "$soft_sim" <"$work/hover.in" >/dev/null; }
+climb_scripted() { "$sim" <"$work/climb.in" >/dev/null; }
 short_batch() { for _ in $(seq "$short_flights"); do "$sim" <"$work/short.in" >/dev/null; done; }
 pilot_batch() { for _ in $(seq "$pilot_flights"); do "$pilot" >/dev/null; done; }
 
-printf '%-12s %14s %12s %20s %18s\n' flight "sim seconds" "median s" "sim s per wall s" "instr per sim s"
+echo "| flight | simulated s | instructions per simulated s | median wall s | simulated s per wall s |"
+echo "|---|---|---|---|---|"
 for name in hover climb; do
   seconds=$(simulated_seconds "$work/$name.in")
-  wall=$(time_median scripted "$work/$name.in")
-  count=$(instructions "$sim" <"$work/$name.in")
+  if [ $name = hover ]; then wall=$(time_median scripted); else wall=$(time_median climb_scripted); fi
+  count=$(instructions "$sim" "$work/$name.in")
   per_second=n/a
-  [ "$count" != n/a ] && per_second=$(echo "$count / $seconds" | bc)
-  printf '%-12s %14d %12.3f %20.0f %18s\n' "$name" "$seconds" "$wall" \
-    "$(echo "$seconds / $wall" | bc -l)" "$per_second"
+  [ "$count" != n/a ] && per_second=$(commas "$(echo "$count / $seconds" | bc -l)")
+  printf '| %s | %s | %s | %.3f | %s |\n' "$name" "$(commas "$seconds")" "$per_second" "$wall" \
+    "$(three_digits "$(echo "$seconds / $wall" | bc -l)")"
 done
-
-native=$(time_median scripted "$work/hover.in")
-soft=$(time_median soft_scripted "$work/hover.in")
-printf '%-12s hover with the software extended arithmetic: median %.3f s against %.3f s, ratio %.2f; %s instructions per sim s\n' \
-  soft "$soft" "$native" "$(echo "$soft / $native" | bc -l)" \
-  "$(echo "$(instructions "$soft_sim" <"$work/hover.in") / $(simulated_seconds "$work/hover.in")" | bc)"
-
-# The same hover compiled to WebAssembly and run by Node, when Emscripten
-# is installed: the whole command, Node's start-up included. A machine-wide
-# NODE_EXTRA_CA_CERTS makes every Node start parse that certificate bundle
-# (40 ms of a 90 ms start on a machine that sets it), which measures the
-# machine rather than the program, so the ratio is taken without it and
-# the time with it is shown beside.
-if command -v emcmake >/dev/null && command -v node >/dev/null; then
-  wasm_build="$root/build-bench-wasm"
-  NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH} emcmake cmake -S "$root" -B "$wasm_build" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-  NODE_PATH=/usr/share/nodejs cmake --build "$wasm_build" -j2 --target lm_simulator >/dev/null
-  node_scripted() { env -u NODE_EXTRA_CA_CERTS node "$wasm_build/lm_simulator.js" <"$1" >/dev/null; }
-  node_wall=$(time_median node_scripted "$work/hover.in")
-  native=$(time_median scripted "$work/hover.in")
-  printf '%-12s hover under Node: median %.3f s against %.3f s native, ratio %.2f\n' \
-    wasm "$node_wall" "$native" "$(echo "$node_wall / $native" | bc -l)"
-  if [ -n "${NODE_EXTRA_CA_CERTS:-}" ]; then
-    certs_scripted() { node "$wasm_build/lm_simulator.js" <"$1" >/dev/null; }
-    printf '%-12s with NODE_EXTRA_CA_CERTS as set here: median %.3f s\n' \
-      "" "$(time_median certs_scripted "$work/hover.in")"
-  fi
-else
-  echo "wasm         hover under Node: n/a (Emscripten not installed)"
-fi
+hover_seconds=$(simulated_seconds "$work/hover.in")
 
 echo
+echo "| | |"
+echo "|---|---|"
 wall=$(time_median short_batch)
-count=$(instructions "$sim" <"$work/short.in")
-printf '%-12s %d flights of "2 3 9": median %.3f s, %.0f flights per s, %s instructions per flight\n' \
-  short "$short_flights" "$wall" "$(echo "$short_flights / $wall" | bc -l)" "$count"
-printf '%-12s %s bytes\n' "binary size" "$(stat -c %s "$sim")"
+count=$(instructions "$sim" "$work/short.in")
+[ "$count" != n/a ] && count=$(commas "$count")
+printf '| short flight `2 3 9` | %s instructions, start-up and exit included; %d flights in a median %.3f s, %s flights per s |\n' \
+  "$count" "$short_flights" "$wall" "$(three_digits "$(echo "$short_flights / $wall" | bc -l)")"
 
-echo
+strip -o "$work/stripped" "$sim"
+printf '| binary | %s bytes as built, %s bytes stripped (as in the Debian package) |\n' \
+  "$(commas "$(stat -c %s "$sim")")" "$(commas "$(stat -c %s "$work/stripped")")"
+
 prompts=$("$pilot" | grep -o 'Enter ' | wc -l)
 wall=$(time_median pilot_batch)
-printf '%-12s %d autopilot flights from 1300 m, 500 l: %d prompts each, median %.3f s, %.0f prompts per s\n' \
-  interactive "$pilot_flights" "$prompts" "$wall" "$(echo "$pilot_flights * $prompts / $wall" | bc -l)"
+printf '| autopilot over pipes | %d prompts a flight from 1300 m with 500 l; %d flights in a median %.3f s, %s prompts per s |\n' \
+  "$prompts" "$pilot_flights" "$wall" "$(three_digits "$(echo "$pilot_flights * $prompts / $wall" | bc -l)")"
+
 if command -v strace >/dev/null; then
   cat >"$work/traced" <<TRACED
 #!/bin/sh
@@ -129,11 +142,40 @@ TRACED
   writes=$(cat "$work"/calls.* | grep -c '^write(1,' || true)
   reads=$(cat "$work"/calls.* | grep -c '^read(0,' || true)
   answered=$((traced_flights * prompts))
-  printf '%-12s per answered prompt: %.3f writes, %.3f reads (%d flights: %d writes, %d reads, %d prompts; each flight adds one write at exit)\n' \
-    "" "$(echo "($writes - $traced_flights) / $answered" | bc -l)" "$(echo "$reads / $answered" | bc -l)" \
-    "$traced_flights" "$writes" "$reads" "$answered"
+  printf '| system calls | %s write and %s read per answered prompt, plus one write at exit (%d autopilot flights, %d prompts) |\n' \
+    "$(per "$((writes - traced_flights))" "$answered")" "$(per "$reads" "$answered")" "$traced_flights" "$answered"
 else
-  echo "             write and read calls: n/a (strace not installed)"
+  echo "| system calls | n/a (strace not installed) |"
+fi
+
+read -r native soft < <(time_pair scripted soft_scripted)
+count=$(instructions "$soft_sim" "$work/hover.in")
+[ "$count" != n/a ] && count=$(commas "$(echo "$count / $hover_seconds" | bc -l)")
+printf '| software arithmetic | the hover takes %s times as long as with the x87 (medians %.3f s against %.3f s, in turns), at %s instructions per simulated s |\n' \
+  "$(ratio "$soft" "$native")" "$soft" "$native" "$count"
+
+# The same hover compiled to WebAssembly and run by Node: the whole
+# command, Node's start-up included. A machine-wide NODE_EXTRA_CA_CERTS
+# makes every Node start parse that certificate bundle, which measures the
+# machine rather than the program, so the ratio is taken without it and
+# the time with it is shown beside.
+if command -v emcmake >/dev/null && command -v node >/dev/null; then
+  wasm_build="$root/build-bench-wasm"
+  export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+  emcmake cmake -S "$root" -B "$wasm_build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$wasm_build" -j2 --target lm_simulator >/dev/null
+  node_scripted() { env -u NODE_EXTRA_CA_CERTS node "$wasm_build/lm_simulator.js" <"$work/hover.in" >/dev/null; }
+  read -r node_wall native < <(time_pair node_scripted scripted)
+  certs=""
+  if [ -n "${NODE_EXTRA_CA_CERTS:-}" ]; then
+    certs_scripted() { node "$wasm_build/lm_simulator.js" <"$work/hover.in" >/dev/null; }
+    certs=$(printf '; %.3f s with NODE_EXTRA_CA_CERTS set, since Node then parses that bundle at every start' \
+      "$(time_median certs_scripted)")
+  fi
+  printf '| WebAssembly under Node | the hover takes %s times as long as natively (medians %.3f s against %.3f s, in turns), Node'"'"'s start-up included%s |\n' \
+    "$(ratio "$node_wall" "$native")" "$node_wall" "$native" "$certs"
+else
+  echo "| WebAssembly under Node | n/a (Emscripten not installed) |"
 fi
 
 if [ -x "$build/bench/lm_bench" ]; then
