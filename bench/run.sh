@@ -121,8 +121,9 @@ printf '| short flight `2 3 9` | %s instructions, start-up and exit included; %d
   "$count" "$short_flights" "$wall" "$(three_digits "$(echo "$short_flights / $wall" | bc -l)")"
 
 strip -o "$work/stripped" "$sim"
-printf '| binary | %s bytes as built, %s bytes stripped (as in the Debian package) |\n' \
-  "$(commas "$(stat -c %s "$sim")")" "$(commas "$(stat -c %s "$work/stripped")")"
+needed=$(readelf -d "$sim" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | paste -sd ' ')
+printf '| binary | %s bytes as built, %s bytes stripped (as in the Debian package); needs only %s |\n' \
+  "$(commas "$(stat -c %s "$sim")")" "$(commas "$(stat -c %s "$work/stripped")")" "$needed"
 
 prompts=$("$pilot" | grep -o 'Enter ' | wc -l)
 wall=$(time_median pilot_batch)
@@ -142,8 +143,8 @@ TRACED
   writes=$(cat "$work"/calls.* | grep -c '^write(1,' || true)
   reads=$(cat "$work"/calls.* | grep -c '^read(0,' || true)
   answered=$((traced_flights * prompts))
-  printf '| system calls | %s write and %s read per answered prompt, plus one write at exit (%d autopilot flights, %d prompts) |\n' \
-    "$(per "$((writes - traced_flights))" "$answered")" "$(per "$reads" "$answered")" "$traced_flights" "$answered"
+  printf '| system calls | %s write and %s read per answered prompt, plus one write at exit (%d autopilot flights, %s prompts) |\n' \
+    "$(per "$((writes - traced_flights))" "$answered")" "$(per "$reads" "$answered")" "$traced_flights" "$(commas "$answered")"
 else
   echo "| system calls | n/a (strace not installed) |"
 fi
@@ -162,14 +163,16 @@ printf '| software arithmetic | the hover takes %s times as long as with the x87
 if command -v emcmake >/dev/null && command -v node >/dev/null; then
   wasm_build="$root/build-bench-wasm"
   export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-  emcmake cmake -S "$root" -B "$wasm_build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  # emcmake says on stderr what it runs; shown only if the configure fails.
+  emcmake cmake -S "$root" -B "$wasm_build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    >/dev/null 2>"$work/emcmake.log" || { cat "$work/emcmake.log" >&2; exit 1; }
   cmake --build "$wasm_build" -j2 --target lm_simulator >/dev/null
   node_scripted() { env -u NODE_EXTRA_CA_CERTS node "$wasm_build/lm_simulator.js" <"$work/hover.in" >/dev/null; }
   read -r node_wall native < <(time_pair node_scripted scripted)
   certs=""
   if [ -n "${NODE_EXTRA_CA_CERTS:-}" ]; then
     certs_scripted() { node "$wasm_build/lm_simulator.js" <"$work/hover.in" >/dev/null; }
-    certs=$(printf '; %.3f s with NODE_EXTRA_CA_CERTS set, since Node then parses that bundle at every start' \
+    certs=$(printf '; %.3f s with NODE_EXTRA_CA_CERTS as set here' \
       "$(time_median certs_scripted)")
   fi
   printf '| WebAssembly under Node | the hover takes %s times as long as natively (medians %.3f s against %.3f s, in turns), Node'"'"'s start-up included%s |\n' \
