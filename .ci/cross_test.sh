@@ -25,10 +25,9 @@ case $triple in
   wasm32-emscripten)
     platform=webassembly
     command -v emcmake >/dev/null || need+=(emscripten)
-    # Debian's emscripten finds its JavaScript parser in Debian's Node
-    # modules, also when the node on the PATH is another.
+    # Debian's emscripten runs its JavaScript parser from Debian's Node
+    # modules.
     [ -d /usr/share/nodejs/acorn ] || need+=(node-acorn)
-    export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
     configure=(emcmake cmake)
     ;;
   x86_64-w64-mingw32)

@@ -162,7 +162,6 @@ printf '| software arithmetic | the hover takes %s times as long as with the x87
 # the time with it is shown beside.
 if command -v emcmake >/dev/null && command -v node >/dev/null; then
   wasm_build="$root/build-bench-wasm"
-  export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
   # emcmake says on stderr what it runs; shown only if the configure fails.
   emcmake cmake -S "$root" -B "$wasm_build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     >/dev/null 2>"$work/emcmake.log" || { cat "$work/emcmake.log" >&2; exit 1; }
