@@ -26,6 +26,8 @@ done
 [ "$(dpkg-deb -f "$deb" Section)" = games ]
 dpkg-deb -f "$deb" Depends | grep -q '^libc6' || { echo "no dependencies worked out"; exit 1; }
 
+command -v lintian >/dev/null || { echo "lintian is not installed (Debian package lintian)"; exit 1; }
+# The whole report is shown; its errors (lines E:) fail the package below.
 lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
 cat "$work/lintian"
 if grep -q '^E:' "$work/lintian"; then
