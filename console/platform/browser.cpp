@@ -44,6 +44,7 @@ int clamp_count(std::size_t size) {
 
 const int platform_input_fd = 0;
 const int platform_output_fd = 1;
+const int platform_error_fd = 2;  // never written: a page takes every write
 
 void platform_prepare_streams() {}
 
@@ -51,8 +52,12 @@ std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size) {
   return static_cast<std::size_t>(browser_read(bytes, clamp_count(size)));
 }
 
-std::size_t platform_write(int /*fd*/, const char* bytes, std::size_t size) {
-  const int count = clamp_count(size);
-  browser_write(bytes, count);
-  return static_cast<std::size_t>(count);
+int platform_write_all(int /*fd*/, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const int count = clamp_count(size);
+    browser_write(bytes, count);
+    bytes += count;
+    size -= static_cast<std::size_t>(count);
+  }
+  return 0;
 }
