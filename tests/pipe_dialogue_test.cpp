@@ -66,7 +66,7 @@ child_result play(const dialogue& d) {
                  std::chrono::steady_clock::now() + std::chrono::seconds(10));
   ::close(child.from_child);
   if (!d.close_input_after) ::close(child.to_child);
-  child_result result = finish_child(child.pid, 10);
+  child_result result = finish_child(child, 10);
   result.output = received;
   return result;
 }
