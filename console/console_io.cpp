@@ -1,8 +1,9 @@
-#include "console/console_io.h"
+#include "console_io.h"
 
 #include <cstring>
 
-#include "console/platform_io.h"
+#include "dialogue_texts.h"
+#include "platform_io.h"
 
 namespace {
 
@@ -46,10 +47,9 @@ int finish_output(output_buffer& out) {
   if (out.error == 0) return 0;
   // Composed in place: the line is written whole, with no allocation. If
   // standard error fails too, the exit status alone says it.
-  constexpr std::string_view start = "lm_simulator: cannot write to standard output: ";
   constexpr std::size_t longest_reason = 120;
-  char line[start.size() + longest_reason + 1];
-  char* p = put_text(line, start);
+  char line[text::output_lost.size() + longest_reason + 1];
+  char* p = put_text(line, text::output_lost);
   p = put_text(p, std::string_view(std::strerror(out.error)).substr(0, longest_reason));
   *p++ = '\n';
   platform_write_all(platform_error_fd, line, static_cast<std::size_t>(p - line));

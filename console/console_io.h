@@ -63,9 +63,9 @@ void write_text(output_buffer& out, std::string_view text);
 void flush_output(output_buffer& out);
 
 // Writes out everything buffered. Returns 0 if every byte of output was
-// written; otherwise writes one line on standard error, "lm_simulator:
-// cannot write to standard output: " and the system's reason, and returns
-// output_lost_status. Call once, at exit.
+// written; otherwise writes one line on standard error, text::output_lost
+// and the system's reason, and returns output_lost_status. Call once, at
+// exit.
 int finish_output(output_buffer& out);
 
 // Returns where the next `size` bytes of output go (size <= the buffer's

@@ -1,4 +1,4 @@
-#include "console/number_reader.h"
+#include "number_reader.h"
 
 #include <cerrno>
 #include <cmath>

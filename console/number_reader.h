@@ -16,7 +16,7 @@
 
 #include <cstdint>
 
-#include "console/console_io.h"
+#include "console_io.h"
 
 enum class read_status {
   number,        // the value holds the number read

@@ -1,9 +1,9 @@
-#include "console/report_format.h"
+#include "report_format.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "console/console_io.h"
+#include "console_io.h"
 
 namespace {
 

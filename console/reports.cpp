@@ -1,37 +1,70 @@
-#include "console/console_dialogue.h"
-#include "console/report_format.h"
+#include "reports.h"
+
+#include "dialogue_texts.h"
+#include "report_format.h"
 
 namespace {
 
 // Room for the longest state report: its text and five numbers at most.
 constexpr std::size_t state_report_capacity = 128 + 5 * formatted_number_capacity;
 
+// Room for the out-of-fuel line: its text and three numbers at most.
+constexpr std::size_t out_of_fuel_capacity = 64 + 3 * formatted_number_capacity;
+
 }  // namespace
+
+void print_banner(console& io) {
+  write_text(io.out, text::banner);
+}
+
+void print_cutoff_heading(console& io) {
+  write_text(io.out, text::cutoff_heading);
+}
+
+void print_landing_heading(console& io) {
+  write_text(io.out, text::landing_heading);
+}
 
 void print_lm_state(console& io, std::int32_t time, double altitude, double velocity,
                     std::int32_t fuel, std::int32_t rate) {
   char* p = output_space(io.out, state_report_capacity);
-  p = put_text(p, "Elapsed Time: ");
+  p = put_text(p, text::time_label);
   p = put_integer(p, time, 4);
-  p = put_text(p, " s\n        Fuel: ");
+  p = put_text(p, text::fuel_label);
   p = put_integer(p, fuel, 4);
-  p = put_text(p, " l\n        Rate: ");
+  p = put_text(p, text::rate_label);
   p = put_integer(p, rate, 4);
-  p = put_text(p, " l/s\n    Altitude: ");
+  p = put_text(p, text::altitude_label);
   p = put_fixed2(p, altitude, 7);
-  p = put_text(p, " m\n    Velocity: ");
+  p = put_text(p, text::velocity_label);
   p = put_fixed2(p, velocity, 7);
-  p = put_text(p, " m/s\n");
+  p = put_text(p, text::velocity_unit);
+  output_commit(io.out, p);
+}
+
+void print_out_of_fuel(console& io, std::int32_t time, double altitude, double velocity) {
+  char* p = output_space(io.out, out_of_fuel_capacity);
+  p = put_text(p, text::out_of_fuel_time_label);
+  p = put_integer(p, time, 3);
+  p = put_text(p, text::out_of_fuel_altitude_label);
+  p = put_fixed2(p, altitude, 7);
+  p = put_text(p, text::out_of_fuel_velocity_label);
+  p = put_fixed2(p, velocity, 7);
+  p = put_text(p, "\n");
   output_commit(io.out, p);
 }
 
 void print_landing_status(console& io, double velocity) {
-  write_text(io.out, "\nStatus at landing - ");
+  write_text(io.out, text::status_at_landing);
   if (velocity >= -1.0) {
-    write_text(io.out, "The eagle has landed!\n");
+    write_text(io.out, text::soft_landing);
   } else if (velocity >= -10.0) {
-    write_text(io.out, "Enjoy your oxygen while it lasts!\n");
+    write_text(io.out, text::hard_landing);
   } else {
-    write_text(io.out, "Ouch - that hurt!\n");
+    write_text(io.out, text::crash);
   }
+}
+
+void print_input_ended(console& io) {
+  write_text(io.out, text::input_ended);
 }

@@ -9,16 +9,11 @@
 #ifndef LM_FLIGHT_FLIGHT_SEQUENCE_H_
 #define LM_FLIGHT_FLIGHT_SEQUENCE_H_
 
-#include <cstdint>
-
-#include "console/console_io.h"
+#include "console_io.h"
 
 // Flies once over `io` and returns the exit status: 0 after touchdown, 1 if
 // the input ended before it. Leaves output in the buffer for the caller to
 // flush.
 int fly(console& io);
-
-// Writes the line that reports a second of free fall once the fuel is gone.
-void print_out_of_fuel(console& io, std::int32_t time, double altitude, double velocity);
 
 #endif  // LM_FLIGHT_FLIGHT_SEQUENCE_H_

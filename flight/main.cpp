@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
-#include "console/console_io.h"
-#include "console/platform_io.h"
-#include "flight/flight_sequence.h"
+#include "console_io.h"
+#include "flight_sequence.h"
+#include "platform_io.h"
 
 int main() {
   // The buffers are too large for a comfortable stack frame in every

@@ -26,8 +26,8 @@
 #include <cstring>
 #include <string>
 
-#include "console/number_reader.h"
-#include "tests/same_binary64.h"
+#include "number_reader.h"
+#include "same_binary64.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/child_process.h"
+#include "child_process.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/child_process.h"
+#include "child_process.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "posix_streams.h"
-#include "tools/spawn_child.h"
+#include "spawn_child.h"
 
 namespace {
 

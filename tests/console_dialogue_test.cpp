@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "console/console_dialogue.h"
-#include "tests/console_fixture.h"
-#include "tests/expected_texts.h"
+#include "console_dialogue.h"
+#include "console_fixture.h"
+#include "expected_texts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/console_fixture.h"
+#include "console_fixture.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/console_io.h"
+#include "console_io.h"
 
 class console_fixture {
  public:

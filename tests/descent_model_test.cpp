@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "flight/descent_model.h"
+#include "descent_model.h"
 
 namespace {
 

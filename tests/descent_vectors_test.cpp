@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "flight/descent_model.h"
-#include "tests/same_binary64.h"
+#include "descent_model.h"
+#include "same_binary64.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "console/number_reader.h"
-#include "tests/console_fixture.h"
+#include "number_reader.h"
+#include "console_fixture.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/child_process.h"
-#include "tests/expected_texts.h"
+#include "child_process.h"
+#include "expected_texts.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "console/report_format.h"
+#include "report_format.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <string>
 #include <thread>
 
-#include "console/console_io.h"
+#include "child_process.h"
+#include "console_io.h"
+#include "expected_texts.h"
 #include "posix_streams.h"
-#include "tests/child_process.h"
-#include "tests/expected_texts.h"
 
 namespace {
 
@@ -117,8 +117,7 @@ std::string long_flight() {
 }
 
 std::string lost_output_line(int error) {
-  return std::string("lm_simulator: cannot write to standard output: ") + std::strerror(error) +
-         "\n";
+  return expected::output_lost + std::strerror(error) + "\n";
 }
 
 struct lost_output_case {

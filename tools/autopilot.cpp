@@ -31,12 +31,10 @@
 #include <cstring>
 #include <string>
 
-#include "flight/descent_model.h"
-#include "tools/spawn_child.h"
+#include "descent_model.h"
+#include "spawn_child.h"
 
 namespace {
-
-constexpr double lunar_gravity = 1.62;
 
 // The controller aims to reach the surface no faster than this, m/s ...
 constexpr double hold_speed = 0.5;

@@ -18,6 +18,8 @@
 #include <cstring>
 #include <random>
 
+#include "descent_model.h"
+
 #if LDBL_MANT_DIG != 64 || !(defined(__x86_64__) || defined(__i386__))
 #error "the vectors are defined by the x87 extended format: build this on x86 or x86-64"
 #endif
@@ -105,8 +107,8 @@ int main() {
 
   quota accelerations(per_kind);
   for (std::int32_t rate = 0; rate <= 9; ++rate) {
-    const evaluation e = acceleration(1.62, rate);
-    std::printf("acceleration %a %d %a %s\n", 1.62, rate, e.rule, disagreement(e));
+    const evaluation e = acceleration(lunar_gravity, rate);
+    std::printf("acceleration %a %d %a %s\n", lunar_gravity, rate, e.rule, disagreement(e));
   }
   for (long i = 0; i < tries; ++i) {
     const double gravity = random_double(random, -8, 8);
@@ -118,13 +120,17 @@ int main() {
     }
   }
 
-  const double rates[] = {-1.62, -1.296, -0.972, -0.648, -0.324, 0.0, 0.324, 0.648, 0.972, 1.296};
+  // Accelerations near the flight's own, one per rate.
+  double rates[10];
+  for (int rate = 0; rate < 10; ++rate)
+    rates[rate] = lunar_gravity * (rate / 5.0 - 1.0);
   quota altitudes(per_kind);
   for (long i = 0; i < tries; ++i) {
     const double h = random_double(random, -4, 13);
     const double v = random_double(random, -6, 8);
-    const double a = i % 2 == 0 ? acceleration(1.62, static_cast<std::int32_t>(random() % 10)).rule
-                                : rates[random() % 10] * (1 + random_double(random, -40, -20));
+    const double a =
+        i % 2 == 0 ? acceleration(lunar_gravity, static_cast<std::int32_t>(random() % 10)).rule
+                   : rates[random() % 10] * (1 + random_double(random, -40, -20));
     const evaluation e = altitude(h < 0 ? -h : h, v, a);
     const char* kind = disagreement(e);
     if (altitudes.take(kind)) {

@@ -13,7 +13,7 @@
 
 #include <emscripten/emscripten.h>
 
-#include "console/platform_io.h"
+#include "platform_io.h"
 
 // The bodies are JavaScript, which the C++ formatter would mangle.
 // clang-format off

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "console/platform_io.h"
+#include "platform_io.h"
 #include "posix_streams.h"
 
 const int platform_input_fd = STDIN_FILENO;

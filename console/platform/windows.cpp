@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "console/platform_io.h"
+#include "platform_io.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 // with the x87 format wherever its results are normal, which covers every
 // operation on binary64 and 32-bit operands that the descent model makes.
 
-#ifndef LM_FLIGHT_SOFT_EXTENDED_H_
-#define LM_FLIGHT_SOFT_EXTENDED_H_
+#ifndef LM_MODEL_SOFT_EXTENDED_H_
+#define LM_MODEL_SOFT_EXTENDED_H_
 
 #include <cstdint>
 #include <cstring>
 
-#include "flight/wide_uint.h"
+#include "wide_uint.h"
 
 enum class soft_class : std::uint8_t { zero, finite, infinite, nan };
 
@@ -287,4 +287,4 @@ inline double soft_to_binary64(soft_extended x) {
   return result;
 }
 
-#endif  // LM_FLIGHT_SOFT_EXTENDED_H_
+#endif  // LM_MODEL_SOFT_EXTENDED_H_

@@ -6,8 +6,8 @@
 // and each conversion to binary64 once, exactly as soft_extended does in
 // software; this is the faster of the two where it exists.
 
-#ifndef LM_FLIGHT_NATIVE_EXTENDED_H_
-#define LM_FLIGHT_NATIVE_EXTENDED_H_
+#ifndef LM_MODEL_NATIVE_EXTENDED_H_
+#define LM_MODEL_NATIVE_EXTENDED_H_
 
 #include <cfloat>
 #include <cstdint>
@@ -51,4 +51,4 @@ inline double native_to_binary64(native_extended x) {
   return static_cast<double>(x.value);
 }
 
-#endif  // LM_FLIGHT_NATIVE_EXTENDED_H_
+#endif  // LM_MODEL_NATIVE_EXTENDED_H_

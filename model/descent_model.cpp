@@ -1,6 +1,6 @@
-#include "flight/descent_model.h"
+#include "descent_model.h"
 
-#include "flight/extended.h"
+#include "extended.h"
 
 double acceleration_for_rate(double gravity, std::int32_t rate) {
   const extended q = to_extended(rate) / to_extended(static_cast<std::int32_t>(hover_rate));
@@ -21,4 +21,10 @@ double velocity_after_second(double velocity, double acceleration) {
 
 std::int32_t fuel_after_second(std::int32_t fuel, std::int32_t rate) {
   return fuel - rate;
+}
+
+flight_state state_after_second(const flight_state& s, double gravity, std::int32_t rate) {
+  const double acceleration = acceleration_for_rate(gravity, rate);
+  return {s.time + 1, altitude_after_second(s.altitude, s.velocity, acceleration),
+          velocity_after_second(s.velocity, acceleration), fuel_after_second(s.fuel, rate), rate};
 }

@@ -14,14 +14,14 @@
 // defined, a software implementation with identical results stands in.
 // The formulas see only the names below.
 
-#ifndef LM_FLIGHT_EXTENDED_H_
-#define LM_FLIGHT_EXTENDED_H_
+#ifndef LM_MODEL_EXTENDED_H_
+#define LM_MODEL_EXTENDED_H_
 
 #include <cfloat>
 #include <cstdint>
 
 #if !defined(LM_SOFT_EXTENDED) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
-#include "flight/native_extended.h"
+#include "native_extended.h"
 
 using extended = native_extended;
 inline extended to_extended(double x) {
@@ -34,7 +34,7 @@ inline double to_binary64(extended x) {
   return native_to_binary64(x);
 }
 #else
-#include "flight/soft_extended.h"
+#include "soft_extended.h"
 
 using extended = soft_extended;
 inline extended to_extended(double x) {
@@ -48,4 +48,4 @@ inline double to_binary64(extended x) {
 }
 #endif
 
-#endif  // LM_FLIGHT_EXTENDED_H_
+#endif  // LM_MODEL_EXTENDED_H_

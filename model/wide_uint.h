@@ -6,8 +6,8 @@
 // always compiled, under their own names, so that tests can hold them to
 // each other; `wide_*` without a suffix is the one in use.
 
-#ifndef LM_FLIGHT_WIDE_UINT_H_
-#define LM_FLIGHT_WIDE_UINT_H_
+#ifndef LM_MODEL_WIDE_UINT_H_
+#define LM_MODEL_WIDE_UINT_H_
 
 #include <cstdint>
 
@@ -157,4 +157,4 @@ inline std::uint64_t wide_div(wide_uint n, std::uint64_t d, std::uint64_t& remai
 }
 #endif
 
-#endif  // LM_FLIGHT_WIDE_UINT_H_
+#endif  // LM_MODEL_WIDE_UINT_H_

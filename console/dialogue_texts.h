@@ -1,0 +1,75 @@
+// dialogue_texts: every text the program writes, each written here once.
+//
+// The prompts and reports compose their output from these, and programs
+// that hold the dialogue with the simulator (the autopilot) recognise the
+// prompts and read the reports through the same names, so a change to a
+// text cannot leave a reader behind. A text that ends in "\n" is written as
+// a line; the others are written as they stand, such as the prompts, which
+// leave the operator typing on the same line.
+//
+// Header only: its users need no code of the console.
+
+#ifndef LM_CONSOLE_DIALOGUE_TEXTS_H_
+#define LM_CONSOLE_DIALOGUE_TEXTS_H_
+
+#include <string_view>
+
+namespace text {
+
+constexpr std::string_view banner =
+    "\n"
+    "Welcome aboard the Lunar Module Flight Simulator\n"
+    "\n"
+    "   To begin you must specify the LM's initial altitude\n"
+    "   and fuel level.  To simulate the actual LM use\n"
+    "   values of 1300 meters and 500 liters, respectively.\n"
+    "\n"
+    "   Good luck and may the force be with you!\n"
+    "\n";
+
+// The prompts, and the error line each writes before asking again.
+constexpr std::string_view altitude_prompt = "Enter the initial altitude of the LM (in meters): ";
+constexpr std::string_view altitude_error =
+    "ERROR: Altitude must be between 1 and 9999, inclusive, please try again\n";
+constexpr std::string_view fuel_prompt =
+    "Enter the initial amount of fuel on board the LM (in liters): ";
+constexpr std::string_view fuel_error =
+    "ERROR: Amount of fuel must be positive, please try again\n";
+constexpr std::string_view rate_prompt =
+    "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
+constexpr std::string_view rate_error = "ERROR: Fuel rate must be between 0 and 9, inclusive\n";
+
+// The headings above the initial and the touchdown state.
+constexpr std::string_view cutoff_heading = "\nLM state at retrorocket cutoff\n";
+constexpr std::string_view landing_heading = "\nLM state at landing/impact\n";
+
+// The state report: each label is followed by its number and then the
+// next label; the last unit ends the report.
+constexpr std::string_view time_label = "Elapsed Time: ";
+constexpr std::string_view fuel_label = " s\n        Fuel: ";
+constexpr std::string_view rate_label = " l\n        Rate: ";
+constexpr std::string_view altitude_label = " l/s\n    Altitude: ";
+constexpr std::string_view velocity_label = " m\n    Velocity: ";
+constexpr std::string_view velocity_unit = " m/s\n";
+
+// A second of free fall once the fuel is gone, on one line.
+constexpr std::string_view out_of_fuel_time_label = "OUT OF FUEL - Elapsed Time: ";
+constexpr std::string_view out_of_fuel_altitude_label = " Altitude: ";
+constexpr std::string_view out_of_fuel_velocity_label = " Velocity: ";
+
+// The verdict: the start of its line, then one of three endings.
+constexpr std::string_view status_at_landing = "\nStatus at landing - ";
+constexpr std::string_view soft_landing = "The eagle has landed!\n";
+constexpr std::string_view hard_landing = "Enjoy your oxygen while it lasts!\n";
+constexpr std::string_view crash = "Ouch - that hurt!\n";
+
+constexpr std::string_view input_ended =
+    "\nERROR: Input ended before touchdown, flight abandoned\n";
+
+// On standard error, once, when output was lost: then the system's reason
+// and a newline.
+constexpr std::string_view output_lost = "lm_simulator: cannot write to standard output: ";
+
+}  // namespace text
+
+#endif  // LM_CONSOLE_DIALOGUE_TEXTS_H_
