@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "number_reader.h"
 #include "console_fixture.h"
+#include "number_reader.h"
 
 namespace {
 
@@ -46,6 +46,7 @@ void check(const reader_case& c) {
       status = answer.status;
       value = answer.value;
     }
+    ASSERT_LE(fixture.io().in.end, input_buffer_size) << c.what << ": read past the buffer";
     ASSERT_EQ(static_cast<int>(status), static_cast<int>(e.status)) << c.what << ", read " << i;
     if (status == number) {
       EXPECT_EQ(value, e.value) << c.what << ", read " << i;
