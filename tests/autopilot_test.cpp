@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,105 @@ TEST(Autopilot, SaysWhenAStartCannotBeSaved) {
     EXPECT_EQ(said, !c.can_be_saved) << c.altitude << " m, " << c.fuel << " l";
     EXPECT_EQ(run.exit_status, c.can_be_saved ? 0 : 1) << c.altitude << " m, " << c.fuel << " l";
   }
+}
+
+struct refused_case {
+  std::vector<std::string> arguments;
+  std::string said;  // what standard error must hold
+};
+
+// Each ends at once with status 2: before, an answer the simulator refused
+// was sent again at every prompt, without end.
+TEST(Autopilot, StopsAtAnArgumentTheSimulatorRefuses) {
+  const refused_case cases[] = {
+      {{"0x10"}, "\"0x10\" as the altitude; it wrote: ERROR: Altitude"},
+      {{"0x1p4"}, "\"0x1p4\" as the altitude; it wrote: ERROR: Altitude"},
+      {{".5e1"}, "\".5e1\" as the altitude; it wrote: ERROR: Altitude"},
+      {{"10000"}, "\"10000\" as the altitude; it wrote: ERROR: Altitude"},
+      {{"5abc"}, "\"5abc\" as the altitude; it wrote: ERROR: Amount of fuel"},
+      {{"1300", "0"}, "\"0\" as the fuel; it wrote: ERROR: Amount of fuel"},
+      {{"1300", "1.5"}, "\"1.5\" as the fuel; it wrote: ERROR: Fuel rate"},
+      {{"1300", "2147483648"}, "\"2147483648\" as the fuel; it wrote: ERROR: Amount of fuel"},
+      {{"1300 500"}, "usage: lm_autopilot"},
+      {{""}, "usage: lm_autopilot"},
+      {{"1300", "500", "9"}, "usage: lm_autopilot"},
+  };
+  for (const refused_case& c : cases) {
+    const std::string what = "arguments \"" + c.arguments[0] + "\"...";
+    const child_result run =
+        run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 20, c.arguments);
+    EXPECT_FALSE(run.timed_out) << what;
+    EXPECT_EQ(run.exit_status, 2) << what;
+    EXPECT_NE(run.errors.find(c.said), std::string::npos) << what << ": " << run.errors;
+    EXPECT_LT(run.output.size(), 1000u) << what;
+  }
+}
+
+TEST(Autopilot, TakesEveryFormTheSimulatorTakes) {
+  const std::vector<std::string> arguments[] = {{"1.3e3", "500"}, {"+1300", "0500"}, {"13e2"}};
+  for (const std::vector<std::string>& a : arguments) {
+    const child_result run = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 60, a);
+    EXPECT_EQ(run.exit_status, 0) << a[0] << ": " << run.errors;
+  }
+}
+
+// Sets an environment variable for the children started while it lives.
+class scoped_variable {
+ public:
+  scoped_variable(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~scoped_variable() {
+    if (had_) {
+      ::setenv(name_, old_.c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  scoped_variable(const scoped_variable&) = delete;
+  scoped_variable& operator=(const scoped_variable&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  std::string old_;
+};
+
+TEST(Autopilot, SaysWhenNoFlightCouldBeFlownOrShown) {
+  {
+    const scoped_variable simulator("LM_SIMULATOR", "/nonexistent/lm_simulator");
+    const child_result run = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 20);
+    EXPECT_EQ(run.exit_status, 3);
+    EXPECT_NE(run.errors.find("cannot run /nonexistent/lm_simulator"), std::string::npos);
+  }
+  {
+    // A program that ends at once, saying nothing, flew no flight.
+    const scoped_variable simulator("LM_SIMULATOR", "/bin/true");
+    const child_result run = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 20);
+    EXPECT_EQ(run.exit_status, 3);
+    EXPECT_NE(run.errors.find("did not finish the flight"), std::string::npos);
+  }
+  const std::string input = temporary_file("");
+  const child_result full =
+      run_with_output(LM_AUTOPILOT_PATH, input.c_str(), output_kind::file, "/dev/full", false, 20);
+  ::unlink(input.c_str());
+  EXPECT_EQ(full.exit_status, 3);
+  EXPECT_NE(full.errors.find("cannot write to standard output"), std::string::npos);
+}
+
+TEST(Autopilot, FindsTheSimulatorOnThePathWhenStartedByName) {
+#ifdef LM_CHILD_WRAPPER
+  GTEST_SKIP() << "an emulator or checker is handed the program's path, not its name";
+#endif
+  const std::string program = LM_AUTOPILOT_PATH;
+  const std::string directory = program.substr(0, program.rfind('/'));
+  const char* path = std::getenv("PATH");
+  const scoped_variable search("PATH", directory + ":" + (path != nullptr ? path : ""));
+  const child_result run = run_capturing("lm_autopilot", {child_input::closed, ""}, 60);
+  EXPECT_EQ(run.exit_status, 0) << run.errors;
 }
 
 }  // namespace

@@ -80,8 +80,9 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
 
 }  // namespace
 
-bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline) {
-  char chunk[65536];
+bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
+                    std::chrono::microseconds pause) {
+  char chunk[16384];
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
@@ -91,6 +92,7 @@ bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_p
     if (got.timed_out) return false;
     if (got.size == 0) return true;
     text.append(chunk, got.size);
+    if (pause.count() > 0) std::this_thread::sleep_for(pause);
   }
 }
 

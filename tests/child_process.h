@@ -70,9 +70,11 @@ interactive_child start_interactive(const char* program, const std::string& inpu
 // standard error as in child_result; kills it if it does not exit.
 child_result finish_child(const interactive_child& child, int seconds);
 
-// Appends what arrives on `fd` to `text` until the end of file; returns
-// false if `deadline` comes first.
-bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline);
+// Appends what arrives on `fd` to `text` until the end of file, pausing
+// after each read of at most 16 KiB for `pause`; returns false if
+// `deadline` comes first.
+bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
+                    std::chrono::microseconds pause = {});
 
 // Returns the path of a new temporary file holding `contents`.
 std::string temporary_file(const std::string& contents);

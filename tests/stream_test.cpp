@@ -182,21 +182,6 @@ std::string hover_output(int seconds) {
   return text + abandoned;
 }
 
-// Reads everything the child writes, pausing after each small read when
-// `slow`, so that the program's writes find the pipe full again and again.
-std::string read_all(int fd, bool slow) {
-  std::string text;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  char chunk[16384];
-  while (std::chrono::steady_clock::now() < deadline) {
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got <= 0) break;
-    text.append(chunk, static_cast<std::size_t>(got));
-    if (slow) std::this_thread::sleep_for(std::chrono::microseconds(500));
-  }
-  return text;
-}
-
 // 10,000 refused altitudes: error lines and prompts only, where the hover
 // writes mostly reports, so that both ways of filling the buffer reach its
 // end.
@@ -235,7 +220,12 @@ TEST(HostileStreams, EveryByteOfALongFlightArrivesThroughAnyPipe) {
     const std::string path = temporary_file(c.flight.answers);
     const interactive_child child =
         start_interactive(LM_SIMULATOR_PATH, path, false, c.non_blocking_and_slow);
-    const std::string text = read_all(child.from_child, c.non_blocking_and_slow);
+    // The slow reader pauses after each read, so that the program's writes
+    // find the pipe full again and again.
+    std::string text;
+    read_until_end(child.from_child, text,
+                   std::chrono::steady_clock::now() + std::chrono::seconds(60),
+                   std::chrono::microseconds(c.non_blocking_and_slow ? 500 : 0));
     ::close(child.from_child);
     ::unlink(path.c_str());
     const child_result run = finish_child(child, 30);
@@ -263,7 +253,9 @@ TEST(HostileStreams, ANonBlockingInputFedSlowlyFliesTheSameFlight) {
     }
     ::close(child.to_child);
   });
-  const std::string text = read_all(child.from_child, false);
+  std::string text;
+  read_until_end(child.from_child, text,
+                 std::chrono::steady_clock::now() + std::chrono::seconds(60));
   typist.join();
   const std::chrono::duration<double> typing = std::chrono::steady_clock::now() - started;
   ::close(child.from_child);
