@@ -122,28 +122,28 @@ std::string lost_output_line(int error) {
 
 struct lost_output_case {
   const char* what;
-  output_kind kind;
   const char* path;  // for output_kind::file
-  bool ignore_sigpipe;
   std::string input;
-  int status;          // the exit status, or -1 when a signal ends the run
-  int signal;          // that signal
   std::string errors;  // everything on standard error
+  output_kind kind;
+  int status;  // the exit status, or -1 when a signal ends the run
+  int signal;  // that signal
+  bool ignore_sigpipe;
 };
 
 TEST(HostileStreams, LostOutputIsSaidOnceWithItsOwnStatus) {
+  const std::string no_space = lost_output_line(ENOSPC);
   const lost_output_case cases[] = {
-      {"/dev/full, a landing", output_kind::file, "/dev/full", false, "2 3 9", 2, 0,
-       lost_output_line(ENOSPC)},
-      {"/dev/full, a long flight", output_kind::file, "/dev/full", false, long_flight(), 2, 0,
-       lost_output_line(ENOSPC)},
-      {"closed standard output", output_kind::closed, "", false, long_flight(), 2, 0,
-       lost_output_line(EBADF)},
-      {"reader gone, SIGPIPE ignored", output_kind::abandoned_pipe, "", true, long_flight(), 2, 0,
-       lost_output_line(EPIPE)},
+      {"/dev/full, a landing", "/dev/full", "2 3 9", no_space, output_kind::file, 2, 0, false},
+      {"/dev/full, a long flight", "/dev/full", long_flight(), no_space, output_kind::file, 2, 0,
+       false},
+      {"closed standard output", "", long_flight(), lost_output_line(EBADF), output_kind::closed, 2,
+       0, false},
+      {"reader gone, SIGPIPE ignored", "", long_flight(), lost_output_line(EPIPE),
+       output_kind::abandoned_pipe, 2, 0, true},
       // Like any filter, the program is ended by the signal.
-      {"reader gone, SIGPIPE at its default", output_kind::abandoned_pipe, "", false, long_flight(),
-       -1, SIGPIPE, ""},
+      {"reader gone, SIGPIPE at its default", "", long_flight(), "", output_kind::abandoned_pipe,
+       -1, SIGPIPE, false},
   };
   for (const lost_output_case& c : cases) {
     const std::string path = temporary_file(c.input);
