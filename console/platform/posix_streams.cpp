@@ -56,7 +56,9 @@ int write_all(int fd, const char* bytes, std::size_t size) {
 
 read_result read_when_ready(int fd, char* bytes, std::size_t size, int timeout_ms) {
   const bool bounded = timeout_ms != wait_forever;
-  const steady::time_point deadline = steady::now() + std::chrono::milliseconds(timeout_ms);
+  // Unbounded, no clock is read: the simulator's every read comes here.
+  const steady::time_point deadline =
+      bounded ? steady::now() + std::chrono::milliseconds(timeout_ms) : steady::time_point{};
   // Unbounded, the read goes first: a blocking descriptor waits inside it,
   // at one system call per read.
   bool wait_first = bounded;
