@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "child_process.h"
+#include "expected_texts.h"
 
 namespace {
 
-const char* const prompt_endings[] = {"(in meters): ", "(in liters): ", "9=max thrust): "};
+const std::string* const prompts[] = {&expected::altitude_prompt, &expected::fuel_prompt,
+                                      &expected::rate_prompt};
 
 // Splits the autopilot's echo into the simulator's own output and the
 // answers the autopilot typed after each prompt.
@@ -23,11 +25,11 @@ void split_echo(const std::string& echo, std::string& program_output,
   while (at < echo.size()) {
     std::size_t next = std::string::npos;
     std::size_t ending_size = 0;
-    for (const char* ending : prompt_endings) {
-      const std::size_t found = echo.find(ending, at);
+    for (const std::string* prompt : prompts) {
+      const std::size_t found = echo.find(*prompt, at);
       if (found < next) {
         next = found;
-        ending_size = std::string(ending).size();
+        ending_size = prompt->size();
       }
     }
     if (next == std::string::npos) {
