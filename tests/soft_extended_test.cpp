@@ -14,9 +14,9 @@
 #include <limits>
 #include <random>
 
-#include "same_binary64.h"
 #include "soft_extended.h"
 #include "wide_uint.h"
+#include "same_binary64.h"
 
 #if LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
 #define LM_CAN_COMPARE_WITH_HARDWARE 1
