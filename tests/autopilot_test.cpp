@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -123,7 +124,7 @@ TEST(Autopilot, StopsAtAnArgumentTheSimulatorRefuses) {
   for (const refused_case& c : cases) {
     const std::string what = "arguments \"" + c.arguments[0] + "\"...";
     const child_result run =
-        run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 20, c.arguments);
+        run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 10, c.arguments);
     EXPECT_FALSE(run.timed_out) << what;
     EXPECT_EQ(run.exit_status, 2) << what;
     EXPECT_NE(run.errors.find(c.said), std::string::npos) << what << ": " << run.errors;
@@ -139,51 +140,38 @@ TEST(Autopilot, TakesEveryFormTheSimulatorTakes) {
   }
 }
 
-// Sets an environment variable for the children started while it lives.
-class scoped_variable {
- public:
-  scoped_variable(const char* name, const std::string& value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    ::setenv(name, value.c_str(), 1);
+// Runs `program` with the environment variable `name` set to `value` for it
+// alone.
+child_result run_with_variable(const char* program, const char* name, const std::string& value) {
+  const char* old = std::getenv(name);
+  const std::string saved = old != nullptr ? old : "";
+  ::setenv(name, value.c_str(), 1);
+  child_result run = run_capturing(program, {child_input::closed, ""}, 60);
+  if (old != nullptr) {
+    ::setenv(name, saved.c_str(), 1);
+  } else {
+    ::unsetenv(name);
   }
-  ~scoped_variable() {
-    if (had_) {
-      ::setenv(name_, old_.c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  scoped_variable(const scoped_variable&) = delete;
-  scoped_variable& operator=(const scoped_variable&) = delete;
-
- private:
-  const char* name_;
-  bool had_;
-  std::string old_;
-};
+  return run;
+}
 
 TEST(Autopilot, SaysWhenNoFlightCouldBeFlownOrShown) {
-  {
-    const scoped_variable simulator("LM_SIMULATOR", "/nonexistent/lm_simulator");
-    const child_result run = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 20);
-    EXPECT_EQ(run.exit_status, 3);
-    EXPECT_NE(run.errors.find("cannot run /nonexistent/lm_simulator"), std::string::npos);
-  }
-  {
-    // A program that ends at once, saying nothing, flew no flight.
-    const scoped_variable simulator("LM_SIMULATOR", "/bin/true");
-    const child_result run = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 20);
-    EXPECT_EQ(run.exit_status, 3);
-    EXPECT_NE(run.errors.find("did not finish the flight"), std::string::npos);
-  }
+  const child_result missing =
+      run_with_variable(LM_AUTOPILOT_PATH, "LM_SIMULATOR", "/nonexistent/lm_simulator");
+  // A program that ends at once, saying nothing, flew no flight.
+  const child_result silent = run_with_variable(LM_AUTOPILOT_PATH, "LM_SIMULATOR", "/bin/true");
   const std::string input = temporary_file("");
   const child_result full =
       run_with_output(LM_AUTOPILOT_PATH, input.c_str(), output_kind::file, "/dev/full", false, 20);
   ::unlink(input.c_str());
-  EXPECT_EQ(full.exit_status, 3);
-  EXPECT_NE(full.errors.find("cannot write to standard output"), std::string::npos);
+  const std::pair<const child_result*, const char*> cases[] = {
+      {&missing, "cannot run /nonexistent/lm_simulator"},
+      {&silent, "did not finish the flight"},
+      {&full, "cannot write to standard output"}};
+  for (const auto& [run, said] : cases) {
+    EXPECT_EQ(run->exit_status, 3) << said;
+    EXPECT_NE(run->errors.find(said), std::string::npos) << said << ": " << run->errors;
+  }
 }
 
 TEST(Autopilot, FindsTheSimulatorOnThePathWhenStartedByName) {
@@ -191,10 +179,9 @@ TEST(Autopilot, FindsTheSimulatorOnThePathWhenStartedByName) {
   GTEST_SKIP() << "an emulator or checker is handed the program's path, not its name";
 #endif
   const std::string program = LM_AUTOPILOT_PATH;
-  const std::string directory = program.substr(0, program.rfind('/'));
   const char* path = std::getenv("PATH");
-  const scoped_variable search("PATH", directory + ":" + (path != nullptr ? path : ""));
-  const child_result run = run_capturing("lm_autopilot", {child_input::closed, ""}, 60);
+  const child_result run = run_with_variable(
+      "lm_autopilot", "PATH", program.substr(0, program.rfind('/')) + ":" + (path ? path : ""));
   EXPECT_EQ(run.exit_status, 0) << run.errors;
 }
 
