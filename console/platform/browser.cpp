@@ -10,6 +10,12 @@
 //
 // A read awaits the promise; the build's ASYNCIFY transformation lets the
 // program's ordinary blocking loop wait without blocking the page.
+//
+// The program ends by exit(), which unwinds it by throwing an ExitStatus
+// once the module's onExit has told the page. After the first read that
+// throw comes out of the resumption below, which keeps it: let through, it
+// would be an uncaught rejection at every end of a flight, and a retained
+// one keeps the whole finished module alive.
 
 #include <emscripten/emscripten.h>
 
@@ -19,11 +25,18 @@
 // clang-format off
 
 // Returns how many bytes it copied to `bytes`, 0 at the end of the input.
-EM_ASYNC_JS(int, browser_read, (char* bytes, int size), {
-  const chunk = await Module.lm_next_input(size);
-  if (chunk === null) return 0;
-  HEAPU8.set(chunk, bytes);
-  return chunk.length;
+// (Listed in the build's ASYNCIFY_IMPORTS, since it may sleep.)
+EM_JS(int, browser_read, (char* bytes, int size), {
+  return Asyncify.handleSleep((resume) => {
+    Module.lm_next_input(size).then((chunk) => {
+      if (chunk !== null) HEAPU8.set(chunk, bytes);
+      try {
+        resume(chunk === null ? 0 : chunk.length);
+      } catch (thrown) {
+        if (!(thrown instanceof ExitStatus)) throw thrown;
+      }
+    });
+  });
 });
 
 EM_JS(void, browser_write, (const char* bytes, int size), {
