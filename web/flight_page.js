@@ -22,8 +22,8 @@ const encoder = new TextEncoder();
 // keeps only its newest lines, as a terminal's scrollback does.
 const read_most = 4096;            // bytes handed to the program per read
 const busy_most = 12;              // milliseconds of work between pauses
-const scrollback_lines = 5000;
-const scrollback_chars = 500000;
+const scrollback_lines = 2000;
+const scrollback_chars = 200000;
 // Up to this many seconds every second is a vertex of the chart's lines;
 // beyond, each pixel column has its lowest and highest value.
 const every_second_up_to = 300;
