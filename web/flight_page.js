@@ -235,6 +235,10 @@ function start_flight() {
   };
   send_button.onclick = send_line;
   end_button.onclick = end_input;
+  // A tap anywhere on the dialogue goes to the answer, unless it selects.
+  screen.onclick = () => {
+    if (!answer.disabled && !String(getSelection())) answer.focus();
+  };
 
   function stop(state) {
     reports.draw();

@@ -84,6 +84,14 @@ function reported_seconds(output) {
   return (output.match(/Elapsed Time: +-?\d+ s\n|OUT OF FUEL - Elapsed Time:/g) || []).length;
 }
 
+// Returns `view` as a dialogue that has let its oldest lines go shows it,
+// when `shown` says so: the note, then every line after the ones it counts.
+function scrolled_back(view, shown) {
+  const note = /^\[([\d,]+) earlier lines are no longer shown\]\n/.exec(shown);
+  if (!note) return view;
+  return note[0] + view.split('\n').slice(Number(note[1].replace(/,/g, ''))).join('\n');
+}
+
 function first_difference(shown, expected) {
   let at = 0;
   while (at < shown.length && shown[at] === expected[at]) at++;
@@ -404,8 +412,8 @@ async function play(engine, typed) {
 // program's output for it.
 async function fly(engine, name, typed, output) {
   const problems = [];
-  const expected = terminal_view(output, typed);
   const shown = await play(engine, typed);
+  const expected = scrolled_back(terminal_view(output, typed), shown);
   if (shown !== expected) problems.push(`${name}: the screen ${first_difference(shown, expected)}`);
   const chart = await engine.run(chart_state);
   const seconds = reported_seconds(output);
@@ -652,13 +660,13 @@ const CASES = [
         problems.push(figures);
       }
       problems.push(...long_shape('the paste', chart));
-      // The scrollback keeps the newest lines, byte for byte, and says
-      // where the older ones were.
-      const tail = output.split('\n').slice(-1000).join('\n');
-      if (!shown.endsWith(tail)) problems.push(`the paste's last lines ${first_difference(
-        shown.slice(-tail.length), tail)}`);
-      if (!/^\[[\d,]+ earlier lines are no longer shown\]\n/.test(shown)) {
-        problems.push(`no word of the older lines: ${JSON.stringify(shown.slice(0, 80))}`);
+      // The scrollback keeps the newest lines, byte for byte, and says how
+      // many older ones it let go (the echo of the paste among them).
+      const prompt_end = output.indexOf('(in meters): ') + 13;
+      const expected = scrolled_back(
+        output.slice(0, prompt_end) + input + output.slice(prompt_end), shown);
+      if (!shown.startsWith('[') || shown !== expected) {
+        problems.push(`the paste's dialogue ${first_difference(shown, expected)}`);
       }
       return problems;
     },
