@@ -459,6 +459,9 @@ const CASES = [
         }
         await engine.click('#fly-again');
       }
+      const foreign = await engine.run((origin) => performance.getEntriesByType('resource')
+        .map((e) => e.name).filter((n) => !n.startsWith(origin)), page_url(server));
+      if (foreign.length > 0) problems.push(`the page loaded from elsewhere: ${foreign}`);
       return problems;
     },
   },
@@ -659,7 +662,7 @@ const CASES = [
       if (took > 5000 || longest_gap > 400 || heap > 300e6 || chart.seconds !== seconds) {
         problems.push(figures);
       }
-      problems.push(...long_shape('the paste', chart));
+      problems.push(...long_shape('the paste', chart), ...await engine.run(chart_text_problems));
       // The scrollback keeps the newest lines, byte for byte, and says how
       // many older ones it let go (the echo of the paste among them).
       const prompt_end = output.indexOf('(in meters): ') + 13;
