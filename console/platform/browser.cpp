@@ -11,11 +11,12 @@
 // A read awaits the promise; the build's ASYNCIFY transformation lets the
 // program's ordinary blocking loop wait without blocking the page.
 //
-// The program ends by exit(), which unwinds it by throwing an ExitStatus
-// once the module's onExit has told the page. After the first read that
-// throw comes out of the resumption below, which keeps it: let through, it
-// would be an uncaught rejection at every end of a flight, and a retained
-// one keeps the whole finished module alive.
+// The program ends by exit(), which tells the page through the module's
+// onExit and then unwinds the program by throwing an ExitStatus. After the
+// first read that throw comes out of the resumption below, where it stops:
+// let through, it would be an uncaught rejection at every end of a flight,
+// and the browser keeps each such rejection, and with it the finished
+// module, alive.
 
 #include <emscripten/emscripten.h>
 
