@@ -491,13 +491,13 @@ function draw_chart(track) {
 
   const parts = [];
   // The legend: one row, or two when the chart is narrow.
-  const legend = [['altitude (m)', 'altitude'], ['vertical velocity (m/s)', 'velocity']];
+  const legend = ['altitude (m)', 'vertical velocity (m/s)'];
   const legend_rows =
-      text_width(legend[0][0], small) + text_width(legend[1][0], small) + 2 * gap >
+      text_width(legend[0], small) + text_width(legend[1], small) + 2 * gap >
       width - 2 * edge ? 2 : 1;
-  parts.push(svg('text', { x: edge, y: edge + small, class: 'altitude' }, legend[0][0]));
+  parts.push(svg('text', { x: edge, y: edge + small, class: 'altitude-key' }, legend[0]));
   parts.push(svg('text', { x: width - edge, y: edge + small + (legend_rows - 1) * row,
-                           'text-anchor': 'end', class: 'velocity' }, legend[1][0]));
+                           'text-anchor': 'end', class: 'velocity-key' }, legend[1]));
 
   const verdict_lines = track.touchdown ? wrap(
     `touchdown at ${track.touchdown.velocity_text} m/s: ${track.verdict || ''}`, 13,
