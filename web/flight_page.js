@@ -20,8 +20,8 @@ const encoder = new TextEncoder();
 // program gets the typed bytes a little at a time, the page lets the
 // browser in between reads once it has worked for a while, and the screen
 // keeps only its newest lines, as a terminal's scrollback does.
-const read_most = 4096;            // bytes handed to the program per read
-const busy_most = 12;              // milliseconds of work between pauses
+const read_most = 4096;  // bytes handed to the program per read
+const busy_most = 12;    // milliseconds of work between pauses
 const scrollback_lines = 2000;
 const scrollback_chars = 200000;
 // Up to this many seconds every second is a vertex of the chart's lines;
@@ -90,8 +90,11 @@ function scrollback() {
     const block = document.createElement('div');
     block.textContent = from > 0 ? text.slice(from) : text;
     screen.insertBefore(block, current_line);
-    const added = { element: block, lines: count_lines(text, from, text.length),
-                    chars: text.length - from };
+    const added = {
+      element: block,
+      lines: count_lines(text, from, text.length),
+      chars: text.length - from
+    };
     blocks.push(added);
     lines += added.lines;
     chars += added.chars;
@@ -110,7 +113,7 @@ function start_flight() {
   screen.replaceChildren(current_line, answer);
   current_line.textContent = '';
   const add_lines = scrollback();
-  const typed = [];   // Uint8Arrays typed and not yet read by the program
+  const typed = [];  // Uint8Arrays typed and not yet read by the program
   let input_ended = false;
   let reader = null;  // the program's pending read: { max, resolve }
   let work_began = performance.now();
@@ -155,7 +158,7 @@ function start_flight() {
       answer.focus();
       return;
     }
-    const { max, resolve } = reader;
+    const {max, resolve} = reader;
     reader = null;
     set_state('running');
     let chunk = null;
@@ -227,7 +230,7 @@ function start_flight() {
     if (!pasted || !/[\r\n]/.test(pasted)) return;
     event.preventDefault();
     const text = answer.value.slice(0, answer.selectionStart) + pasted +
-                 answer.value.slice(answer.selectionEnd);
+        answer.value.slice(answer.selectionEnd);
     const lines = text.replace(/\r\n?/g, '\n');
     const end = lines.lastIndexOf('\n') + 1;
     answer.value = lines.slice(end);
@@ -262,22 +265,23 @@ function start_flight() {
     stop('failed');
   }
   const cannot_start = (reason) => fail(
-    `The flight program could not run in this browser (${reason}). Reloading the page ` +
-    'usually helps; if it does not, close other tabs to free memory, or open the page in ' +
-    'another up-to-date browser with JavaScript and WebAssembly allowed.');
+      `The flight program could not run in this browser (${reason}). Reloading the page ` +
+      'usually helps; if it does not, close other tabs to free memory, or open the page in ' +
+      'another up-to-date browser with JavaScript and WebAssembly allowed.');
 
   if (typeof create_lm_simulator !== 'function') {
-    fail('The flight program, lm_simulator.js, did not load. Keep index.html, ' +
-         'flight_page.js and lm_simulator.js together in one folder and reload the page.');
+    fail(
+        'The flight program, lm_simulator.js, did not load. Keep index.html, ' +
+        'flight_page.js and lm_simulator.js together in one folder and reload the page.');
     return;
   }
   create_lm_simulator({
     lm_next_input: (max) => new Promise((resolve) => {
-      reader = { max, resolve };
+      reader = {max, resolve};
       serve_read();
     }),
     lm_output: (bytes) => {
-      const text = decoder.decode(bytes, { stream: true });
+      const text = decoder.decode(bytes, {stream: true});
       show(text);
       reports.read(text);
     },
@@ -288,9 +292,7 @@ function start_flight() {
 
 // The page's state for scripts and tests: running, waiting, ended, or
 // failed when the program cannot run.
-function set_state(state) {
-  document.body.dataset.state = state;
-}
+function set_state(state) { document.body.dataset.state = state; }
 
 // Reads the program's output as it comes and draws its state reports,
 // out-of-fuel lines and verdict, each frame, and at once when asked (when
@@ -299,7 +301,7 @@ function set_state(state) {
 // report. An answer typed ahead makes the report follow its prompt on the
 // same line, so a report is recognised by the end of its line.
 function report_reader() {
-  const track = { times: [], altitudes: [], velocities: [], touchdown: null, verdict: null };
+  const track = {times: [], altitudes: [], velocities: [], touchdown: null, verdict: null};
   let line = '';
   let time = null;
   let altitude = null;
@@ -307,7 +309,7 @@ function report_reader() {
   let drawing = false;
 
   function add(t, h, v) {
-    if (landing_next) track.touchdown = { time: t, velocity_text: v };
+    if (landing_next) track.touchdown = {time: t, velocity_text: v};
     landing_next = false;
     track.times.push(t);
     track.altitudes.push(h);
@@ -323,8 +325,8 @@ function report_reader() {
       if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = Number(m[1]);
     } else if (text.endsWith(' s')) {
       if ((m = /Elapsed Time: +(-?\d+) s$/.exec(text))) time = Number(m[1]);
-    } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/
-        .exec(text))) {
+    } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/.exec(
+                    text))) {
       add(Number(m[1]), Number(m[2]), m[3]);
     } else if (text === 'LM state at landing/impact') {
       landing_next = true;
@@ -353,7 +355,7 @@ function report_reader() {
       requestAnimationFrame(redraw);
     }
   };
-  return { read, draw: redraw };
+  return {read, draw: redraw};
 }
 
 // The flight drawn last, drawn again when the chart changes size.
@@ -390,9 +392,9 @@ function axis([low, high], count) {
   const decimals = Math.max(0, -Math.floor(Math.log10(step)));
   const ticks = [];
   for (let i = first; i <= last; i++) {
-    ticks.push({ value: i * step, label: (i * step).toFixed(decimals).replace(/^-(0\.?0*)$/, '$1') });
+    ticks.push({value: i * step, label: (i * step).toFixed(decimals).replace(/^-(0\.?0*)$/, '$1')});
   }
-  return { low: first * step, high: last * step, ticks };
+  return {low: first * step, high: last * step, ticks};
 }
 
 const measure = document.createElement('canvas').getContext('2d');
@@ -405,7 +407,8 @@ function text_width(text, size) {
 
 function svg(name, attributes, text) {
   const element = document.createElementNS('http://www.w3.org/2000/svg', name);
-  for (const [key, value] of Object.entries(attributes)) element.setAttribute(key, value);
+  for (const [key, value] of Object.entries(attributes))
+    element.setAttribute(key, value);
   if (text !== undefined) element.textContent = text;
   return element;
 }
@@ -482,9 +485,9 @@ function draw_chart(track) {
   let t_axis = axis(t_axis_range, 5);
   for (let count = 5; count > 1; count--) {
     t_axis = axis(t_axis_range, count);
-    right = Math.min(width - edge - widest(v_axis.ticks) - gap,
-                     width - edge - text_width(t_axis.ticks[t_axis.ticks.length - 1].label,
-                                               small) / 2);
+    right = Math.min(
+        width - edge - widest(v_axis.ticks) - gap,
+        width - edge - text_width(t_axis.ticks[t_axis.ticks.length - 1].label, small) / 2);
     const spacing = (right - left) / (t_axis.ticks.length - 1);
     if (spacing > widest(t_axis.ticks) + gap) break;
   }
@@ -493,69 +496,83 @@ function draw_chart(track) {
   // The legend: one row, or two when the chart is narrow.
   const legend = ['altitude (m)', 'vertical velocity (m/s)'];
   const legend_rows =
-      text_width(legend[0], small) + text_width(legend[1], small) + 2 * gap >
-      width - 2 * edge ? 2 : 1;
-  parts.push(svg('text', { x: edge, y: edge + small, class: 'altitude-key' }, legend[0]));
-  parts.push(svg('text', { x: width - edge, y: edge + small + (legend_rows - 1) * row,
-                           'text-anchor': 'end', class: 'velocity-key' }, legend[1]));
+      text_width(legend[0], small) + text_width(legend[1], small) + 2 * gap > width - 2 * edge ? 2 :
+                                                                                                 1;
+  parts.push(svg('text', {x: edge, y: edge + small, class: 'altitude-key'}, legend[0]));
+  parts.push(
+      svg('text', {
+        x: width - edge,
+        y: edge + small + (legend_rows - 1) * row,
+        'text-anchor': 'end',
+        class: 'velocity-key'
+      },
+          legend[1]));
 
-  const verdict_lines = track.touchdown ? wrap(
-    `touchdown at ${track.touchdown.velocity_text} m/s: ${track.verdict || ''}`, 13,
-    width - 2 * edge) : [];
+  const verdict_lines = track.touchdown ?
+      wrap(
+          `touchdown at ${track.touchdown.velocity_text} m/s: ${track.verdict || ''}`, 13,
+          width - 2 * edge) :
+      [];
   const top = edge + legend_rows * row + small;
   const bottom = height - edge - (2 + verdict_lines.length) * row - 4;
   const plot_bottom = Math.max(bottom, top + 40);
 
   const x = (t) => left + (t - t_axis.low) / (t_axis.high - t_axis.low) * (right - left);
   const y_of = (a) => (value) =>
-    plot_bottom - (value - a.low) / (a.high - a.low) * (plot_bottom - top);
+      plot_bottom - (value - a.low) / (a.high - a.low) * (plot_bottom - top);
   const y_h = y_of(h_axis);
   const y_v = y_of(v_axis);
 
   // Vertical ticks fewer when they would crowd: each label needs a row.
-  const every = (a, y) => Math.max(1, Math.ceil(row / Math.abs(y(a.ticks[0].value) -
-                                                            y(a.ticks[1].value))));
+  const every = (a, y) =>
+      Math.max(1, Math.ceil(row / Math.abs(y(a.ticks[0].value) - y(a.ticks[1].value))));
   const h_every = every(h_axis, y_h);
   h_axis.ticks.forEach((tick, i) => {
     if (i % h_every === 0) {
-      parts.push(svg('text', { x: left - gap, y: y_h(tick.value) + 4, 'text-anchor': 'end' },
-                     tick.label));
+      parts.push(
+          svg('text', {x: left - gap, y: y_h(tick.value) + 4, 'text-anchor': 'end'}, tick.label));
     }
   });
   const v_every = every(v_axis, y_v);
   v_axis.ticks.forEach((tick, i) => {
     if (i % v_every === 0) {
-      parts.push(svg('text', { x: right + gap, y: y_v(tick.value) + 4 }, tick.label));
+      parts.push(svg('text', {x: right + gap, y: y_v(tick.value) + 4}, tick.label));
     }
   });
   for (const tick of t_axis.ticks) {
-    parts.push(svg('text', { x: x(tick.value), y: plot_bottom + small + 8,
-                             'text-anchor': 'middle' }, tick.label));
+    parts.push(
+        svg('text', {x: x(tick.value), y: plot_bottom + small + 8, 'text-anchor': 'middle'},
+            tick.label));
   }
-  parts.push(svg('text', { x: (left + right) / 2, y: plot_bottom + small + 8 + row,
-                           'text-anchor': 'middle' }, 'elapsed time (s)'));
-  verdict_lines.forEach((line, i) => parts.push(svg('text', {
-    class: 'verdict', x: width / 2, y: plot_bottom + small + 8 + (2 + i) * row,
-    'text-anchor': 'middle' }, line)));
+  parts.push(svg(
+      'text', {x: (left + right) / 2, y: plot_bottom + small + 8 + row, 'text-anchor': 'middle'},
+      'elapsed time (s)'));
+  verdict_lines.forEach(
+      (line, i) => parts.push(
+          svg('text', {
+            class: 'verdict',
+            x: width / 2,
+            y: plot_bottom + small + 8 + (2 + i) * row,
+            'text-anchor': 'middle'
+          },
+              line)));
 
   const axis_line = (x1, y1, x2, y2, extra) =>
-    svg('line', { class: 'axis', x1, y1, x2, y2, ...extra });
+      svg('line', {class: 'axis', x1, y1, x2, y2, ...extra});
   parts.push(axis_line(left, plot_bottom, right, plot_bottom));
   parts.push(axis_line(left, top, left, plot_bottom));
   parts.push(axis_line(right, top, right, plot_bottom));
-  parts.push(axis_line(left, y_v(0), right, y_v(0), { 'stroke-dasharray': '3 3' }));
+  parts.push(axis_line(left, y_v(0), right, y_v(0), {'stroke-dasharray': '3 3'}));
 
   const xs = track.times.map(x);
   const line_of = (name, y, values) => svg('polyline', {
     class: name,
-    points: vertices(xs, values).map((i) => `${xs[i].toFixed(1)},${y(values[i]).toFixed(1)}`)
-      .join(' '),
+    points:
+        vertices(xs, values).map((i) => `${xs[i].toFixed(1)},${y(values[i]).toFixed(1)}`).join(' '),
   });
-  parts.push(line_of('altitude', y_h, track.altitudes),
-             line_of('velocity', y_v, track.velocities));
+  parts.push(line_of('altitude', y_h, track.altitudes), line_of('velocity', y_v, track.velocities));
   if (track.touchdown) {
-    parts.push(svg('circle', { class: 'touchdown', cx: x(track.touchdown.time), cy: y_h(0),
-                               r: 5 }));
+    parts.push(svg('circle', {class: 'touchdown', cx: x(track.touchdown.time), cy: y_h(0), r: 5}));
   }
   // For scripts and tests: how many reported seconds the chart holds.
   chart.dataset.seconds = track.times.length;
