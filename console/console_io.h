@@ -6,6 +6,13 @@
 // a flight scripted from a file makes a few large writes instead of one per
 // line. Input is read in blocks into a second buffer and parsed from there.
 //
+// Why not the C or C++ streams: their buffering is the library's, flushed
+// at moments that differ between libraries and cost a call per line on a
+// terminal, and their per-character and locale machinery cost more than a
+// whole state report. Reports are composed straight into the output buffer
+// (output_space, put_text), so a simulated second costs a few hundred
+// instructions and a million-second flight is a handful of writes.
+//
 // A write that fails for good (a full disk, a closed descriptor, a reader
 // gone while SIGPIPE is ignored) loses the rest of the output: nothing more
 // is written, the input counts as ended at the next read so that the flight
