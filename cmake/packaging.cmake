@@ -6,11 +6,22 @@
 # makes lm-simulator_<version>_<arch>.deb from the same files.
 #
 # On Windows there is no manual page: cpack makes a ZIP of lm_simulator.exe
-# with the README and the licence beside it.
+# with the README and the licence beside it. The WebAssembly build's cpack
+# makes a ZIP of the web page, which plays when unpacked and opened.
 
 set(CPACK_PACKAGE_NAME lm-simulator)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The lm_simulator developers")
+if(EMSCRIPTEN)
+  foreach(page_file index.html flight_page.js lm_simulator.js)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/web/${page_file} DESTINATION . COMPONENT page)
+  endforeach()
+  install(FILES README.md LICENSE DESTINATION . COMPONENT page)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME web)
+  include(CPack)
+  return()
+endif()
 if(WIN32)
   install(TARGETS lm_simulator RUNTIME DESTINATION . COMPONENT program)
   install(FILES README.md LICENSE DESTINATION . COMPONENT program)

@@ -2,19 +2,15 @@
 
 #include <cstring>
 
+#include "dialogue_texts.h"
 #include "platform_io.h"
 
 namespace {
 
-// Writes all of bytes[0, size) unless the descriptor refuses; a refusal drops
-// the rest, since nothing the flight does depends on being seen.
-void write_all(int fd, const char* bytes, std::size_t size) {
-  while (size > 0) {
-    const std::size_t written = platform_write(fd, bytes, size);
-    if (written == 0) return;
-    bytes += written;
-    size -= written;
-  }
+// Writes bytes[0, size) unless an earlier write failed; a failure is kept
+// in out.error and ends all output.
+void write_unless_failed(output_buffer& out, const char* bytes, std::size_t size) {
+  if (out.error == 0) out.error = platform_write_all(out.fd, bytes, size);
 }
 
 }  // namespace
@@ -22,6 +18,7 @@ void write_all(int fd, const char* bytes, std::size_t size) {
 void console_open(console& io, int input_fd, int output_fd) {
   io.out.fd = output_fd;
   io.out.used = 0;
+  io.out.error = 0;
   io.in.fd = input_fd;
   io.in.begin = 0;
   io.in.end = 0;
@@ -32,7 +29,7 @@ void write_text(output_buffer& out, std::string_view text) {
   if (text.size() > output_buffer_size - out.used) {
     flush_output(out);
     if (text.size() > output_buffer_size) {
-      write_all(out.fd, text.data(), text.size());
+      write_unless_failed(out, text.data(), text.size());
       return;
     }
   }
@@ -41,8 +38,22 @@ void write_text(output_buffer& out, std::string_view text) {
 }
 
 void flush_output(output_buffer& out) {
-  write_all(out.fd, out.bytes, out.used);
+  write_unless_failed(out, out.bytes, out.used);
   out.used = 0;
+}
+
+int finish_output(output_buffer& out) {
+  flush_output(out);
+  if (out.error == 0) return 0;
+  // Composed in place: the line is written whole, with no allocation. If
+  // standard error fails too, the exit status alone says it.
+  constexpr std::size_t longest_reason = 120;
+  char line[text::output_lost.size() + longest_reason + 1];
+  char* p = put_text(line, text::output_lost);
+  p = put_text(p, std::string_view(std::strerror(out.error)).substr(0, longest_reason));
+  *p++ = '\n';
+  platform_write_all(platform_error_fd, line, static_cast<std::size_t>(p - line));
+  return output_lost_status;
 }
 
 bool fill_input(console& io) {
@@ -55,6 +66,10 @@ bool fill_input(console& io) {
   }
   if (in.end == input_buffer_size) return true;  // still a full buffer to parse
   flush_output(io.out);
+  if (io.out.error != 0) {
+    in.exhausted = true;
+    return false;
+  }
   const std::size_t got = platform_read(in.fd, in.bytes + in.end, input_buffer_size - in.end);
   if (got == 0) {
     in.exhausted = true;

@@ -6,9 +6,21 @@
 // a flight scripted from a file makes a few large writes instead of one per
 // line. Input is read in blocks into a second buffer and parsed from there.
 //
-// Write errors are ignored: a full disk or a closed pipe on the output never
-// stops or stalls a flight. A read that fails for any reason but an
-// interruption counts as the end of the input, and nothing is read after it.
+// Why not the C or C++ streams: their buffering is the library's, flushed
+// at moments that differ between libraries and cost a call per line on a
+// terminal, and their per-character and locale machinery cost more than a
+// whole state report. Reports are composed straight into the output buffer
+// (output_space, put_text), so a simulated second costs a few hundred
+// instructions and a million-second flight is a handful of writes.
+//
+// A write that fails for good (a full disk, a closed descriptor, a reader
+// gone while SIGPIPE is ignored) loses the rest of the output: nothing more
+// is written, the input counts as ended at the next read so that the flight
+// stops at its next prompt instead of flying on unseen, and finish_output
+// says on standard error what failed. Every check sits on the path taken
+// once per buffer, never per character. A read that fails for any reason
+// but an interruption counts as the end of the input, and nothing is read
+// after it.
 
 #ifndef LM_CONSOLE_CONSOLE_IO_H_
 #define LM_CONSOLE_CONSOLE_IO_H_
@@ -23,9 +35,14 @@
 constexpr std::size_t output_buffer_size = std::size_t{1} << 20;
 constexpr std::size_t input_buffer_size = std::size_t{1} << 16;
 
+// The exit status of a run whose output could not all be written; 0 and 1
+// are the flight's own (flight_sequence.h).
+constexpr int output_lost_status = 2;
+
 struct output_buffer {
   int fd;
   std::size_t used;  // bytes[0, used) wait to be written
+  int error;         // 0, or the error number of the write that failed
   char bytes[output_buffer_size];
 };
 
@@ -34,7 +51,9 @@ struct input_buffer {
   std::size_t begin;  // bytes[begin, end) have been read and not yet parsed
   std::size_t end;
   bool exhausted;  // end of file or a failed read: the fd is not read again
-  char bytes[input_buffer_size];
+  // Aligned so that no padding follows the bytes at the end of a console: a
+  // write past them meets a sanitizer's red zone at once.
+  alignas(8) char bytes[input_buffer_size];
 };
 
 // Both directions of the dialogue. Large: keep one, and pass it by reference.
@@ -49,8 +68,14 @@ void console_open(console& io, int input_fd, int output_fd);
 // Appends `text` to the output, writing the buffer out first if it is full.
 void write_text(output_buffer& out, std::string_view text);
 
-// Writes out everything buffered, ignoring errors.
+// Writes out everything buffered; after a failed write, drops it.
 void flush_output(output_buffer& out);
+
+// Writes out everything buffered. Returns 0 if every byte of output was
+// written; otherwise writes one line on standard error, text::output_lost
+// and the system's reason, and returns output_lost_status. Call once, at
+// exit.
+int finish_output(output_buffer& out);
 
 // Returns where the next `size` bytes of output go (size <= the buffer's
 // size), writing the buffer out first if it has less room. Output composed
@@ -81,7 +106,7 @@ inline char* put_text(char* p, std::string_view text) {
 
 // Returns whether more input arrived. Moves the unparsed bytes to the front,
 // flushes io.out, then reads once (retrying interruptions); returns false,
-// for good, at end of file or on a failed read.
+// for good, at end of file, on a failed read, or once output was lost.
 bool fill_input(console& io);
 
 // peek_input's path when the byte is not yet in the buffer.

@@ -66,6 +66,10 @@ constexpr std::string_view crash = "Ouch - that hurt!\n";
 constexpr std::string_view input_ended =
     "\nERROR: Input ended before touchdown, flight abandoned\n";
 
+// On standard error, once, when output was lost: then the system's reason
+// and a newline.
+constexpr std::string_view output_lost = "lm_simulator: cannot write to standard output: ";
+
 }  // namespace text
 
 #endif  // LM_CONSOLE_DIALOGUE_TEXTS_H_

@@ -10,17 +10,20 @@
 //                and writes are handed to the page
 //
 // The contract is the same everywhere: bytes pass unchanged in both
-// directions, interruptions are retried inside, and the caller never sees
-// a partial failure it must handle.
+// directions, interruptions are retried inside (and on POSIX, a descriptor
+// left non-blocking is waited for), and the caller never sees a partial
+// write: a write takes everything or fails for good with the system's
+// reason. In a web page a write never fails.
 
 #ifndef LM_CONSOLE_PLATFORM_IO_H_
 #define LM_CONSOLE_PLATFORM_IO_H_
 
 #include <cstddef>
 
-// The descriptors of the process's standard input and output.
+// The descriptors of the process's standard input, output and error.
 extern const int platform_input_fd;
 extern const int platform_output_fd;
+extern const int platform_error_fd;
 
 // Sets the standard streams up to carry bytes unchanged; call once before
 // the first read or write.
@@ -31,8 +34,8 @@ void platform_prepare_streams();
 // a failure that is not an interruption.
 std::size_t platform_read(int fd, char* bytes, std::size_t size);
 
-// Writes up to `size` bytes and returns how many were taken, 0 if the
-// descriptor refuses them.
-std::size_t platform_write(int fd, const char* bytes, std::size_t size);
+// Returns 0 once all of bytes[0, size) is written, or the system's error
+// number (as errno holds it) of the write that failed for good.
+int platform_write_all(int fd, const char* bytes, std::size_t size);
 
 #endif  // LM_CONSOLE_PLATFORM_IO_H_

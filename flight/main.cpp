@@ -14,8 +14,9 @@ int main() {
   static console io;
   platform_prepare_streams();
   console_open(io, platform_input_fd, platform_output_fd);
-  const int status = fly(io);
-  flush_output(io.out);
+  const int flight_status = fly(io);
+  const int output_status = finish_output(io.out);
+  const int status = output_status != 0 ? output_status : flight_status;
   // exit() rather than a return: in a web page the flight's loop is resumed
   // by the page after each awaited read, and only exit() tells the page that
   // the program has ended. Everywhere else the two are the same.

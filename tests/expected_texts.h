@@ -27,6 +27,7 @@ const std::string rate_prompt =
     "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
 const std::string rate_error = "ERROR: Fuel rate must be between 0 and 9, inclusive\n";
 const std::string abandoned = "\nERROR: Input ended before touchdown, flight abandoned\n";
+const std::string output_lost = "lm_simulator: cannot write to standard output: ";
 
 }  // namespace expected
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "number_reader.h"
 #include "console_fixture.h"
+#include "number_reader.h"
 
 namespace {
 
@@ -46,6 +46,7 @@ void check(const reader_case& c) {
       status = answer.status;
       value = answer.value;
     }
+    ASSERT_LE(fixture.io().in.end, input_buffer_size) << c.what << ": read past the buffer";
     ASSERT_EQ(static_cast<int>(status), static_cast<int>(e.status)) << c.what << ", read " << i;
     if (status == number) {
       EXPECT_EQ(value, e.value) << c.what << ", read " << i;
@@ -144,6 +145,17 @@ TEST(NumberReader, Reals) {
       {"too long to convert",
        "1." + std::string(5000, '1') + " 4",
        {{real, out_of_range, 0}, {real, number, 4}}},
+      // The limit counts every character after the leading zeros, a minus
+      // sign included.
+      {"as long as converted",
+       "1." + std::string(real_token_limit - 2, '0') + " -1." +
+           std::string(real_token_limit - 3, '0') + " " + std::string(50, '0') + "2." +
+           std::string(real_token_limit - 2, '0'),
+       {{real, number, 1}, {real, number, -1}, {real, number, 2}}},
+      {"one character longer",
+       "1." + std::string(real_token_limit - 1, '0') + " -1." +
+           std::string(real_token_limit - 2, '0') + " 4",
+       {{real, out_of_range, 0}, {real, out_of_range, 0}, {real, number, 4}}},
       {"no forms beyond decimal",
        ".5 inf nan 0x10",
        {{real, not_a_number, 0},
@@ -162,14 +174,19 @@ TEST(NumberReader, Reals) {
 
 TEST(NumberReader, NumbersAcrossTheEndOfAReadBlock) {
   // The first read takes one buffer's worth; place each number so that it
-  // straddles that edge at every offset.
+  // straddles that edge at every offset. The part kept for the next read
+  // leaves less room than the input still waiting: a read asked for more
+  // than that room writes past the buffer.
   const std::string number_text = "-12.5e+1x";
+  const std::string more_than_a_buffer(input_buffer_size + 1, ' ');
   for (std::size_t cut = 0; cut <= number_text.size(); ++cut) {
-    const std::string input = std::string(input_buffer_size - cut, ' ') + number_text + " 3";
+    const std::string input =
+        std::string(input_buffer_size - cut, ' ') + number_text + more_than_a_buffer + " 3";
     check({"real across the edge",
            input,
            {{real, number, -125}, {integer, not_a_number, 0}, {integer, number, 3}}});
-    const std::string integer_input = std::string(input_buffer_size - cut, '\n') + "-987654x 3";
+    const std::string integer_input =
+        std::string(input_buffer_size - cut, '\n') + "-987654x" + more_than_a_buffer + "3";
     check({"integer across the edge",
            integer_input,
            {{integer, number, -987654}, {integer, not_a_number, 0}, {integer, number, 3}}});

@@ -1,7 +1,8 @@
 // spawn_child: starts a program as a child process, the way a shell does.
 //
 // The child gets the default action for SIGPIPE whatever its parent chose
-// for itself, so that it meets a closed pipe as it would in a shell.
+// for itself, so that it meets a closed pipe as it would in a shell, unless
+// the caller asks for it ignored, as some supervisors leave it.
 
 #ifndef LM_TOOLS_SPAWN_CHILD_H_
 #define LM_TOOLS_SPAWN_CHILD_H_
@@ -15,14 +16,19 @@
 extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 // Returns 0 and sets `pid`, or an error number. Runs `argv[0]`, looked up
-// on the PATH when `search_path` is set, with `actions` applied first.
+// on the PATH when `search_path` is set, with `actions` applied first;
+// with `ignore_sigpipe`, SIGPIPE is ignored here and in the child.
 inline int spawn_child(pid_t& pid, const posix_spawn_file_actions_t* actions, char* const argv[],
-                       bool search_path) {
+                       bool search_path, bool ignore_sigpipe = false) {
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
   sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
+  if (ignore_sigpipe) {
+    signal(SIGPIPE, SIG_IGN);  // an ignored signal stays ignored across exec
+  } else {
+    sigaddset(&defaults, SIGPIPE);
+  }
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   const int failed = search_path ? posix_spawnp(&pid, argv[0], actions, &attributes, argv, environ)

@@ -5,42 +5,145 @@
 // says, and every number, comes from the program itself.
 'use strict';
 
-// The dialogue: its text is exactly what a terminal would show. Complete
-// lines go into a block per write, so that the browser lays out only what
-// is new; the line still being written stays in the span before the input,
-// which thus sits at the prompt. (An input adds no text of its own.)
 const screen = document.getElementById('screen');
 const answer = document.getElementById('answer');
-const current_line = screen.querySelector('span');
+// The line still being written; the input follows it, so it sits at the
+// prompt, and the prompt is the input's accessible name.
+const current_line = document.getElementById('prompt');
+const send_button = document.getElementById('send');
 const end_button = document.getElementById('end-input');
 const again_button = document.getElementById('fly-again');
 const chart = document.getElementById('chart');
 const encoder = new TextEncoder();
 
+// What keeps a long paste from freezing the tab or filling its memory: the
+// program gets the typed bytes a little at a time, the page lets the
+// browser in between reads once it has worked for a while, and the screen
+// keeps only its newest lines, as a terminal's scrollback does.
+const read_most = 4096;  // bytes handed to the program per read
+const busy_most = 12;    // milliseconds of work between pauses
+const scrollback_lines = 2000;
+const scrollback_chars = 200000;
+// Up to this many seconds every second is a vertex of the chart's lines;
+// beyond, each pixel column has its lowest and highest value.
+const every_second_up_to = 300;
+
+// Runs `then` as a task of its own, after whatever the browser has waiting
+// (input, drawing): faster than a timer, which browsers hold back.
+const pause_channel = new MessageChannel();
+const after_pause = [];
+pause_channel.port1.onmessage = () => after_pause.shift()();
+function pause_then(then) {
+  after_pause.push(then);
+  pause_channel.port2.postMessage(null);
+}
+
+// Returns how many line ends text[from, to) holds.
+function count_lines(text, from, to) {
+  let count = 0;
+  for (let at = text.indexOf('\n', from); at >= 0 && at < to; at = text.indexOf('\n', at + 1)) {
+    count++;
+  }
+  return count;
+}
+
+// Returns where the part of `text` (whole lines) that the scrollback keeps
+// begins: at most scrollback_lines lines and scrollback_chars characters,
+// cut at a line's start unless one line alone is longer.
+function kept_from(text) {
+  let from = text.length - 1;
+  for (let lines = 0; lines < scrollback_lines && from > 0; lines++) {
+    from = text.lastIndexOf('\n', from - 1);
+  }
+  from = from <= 0 ? 0 : from + 1;
+  if (text.length - from > scrollback_chars) {
+    const least = text.length - scrollback_chars;
+    const next_line = text.indexOf('\n', least) + 1;
+    from = next_line > 0 && next_line < text.length ? next_line : least;
+  }
+  return from;
+}
+
+// The dialogue's complete lines: a block per write, so that the browser
+// lays out only what is new, and the oldest blocks leave once there are
+// too many lines, with a note in their place.
+function scrollback() {
+  const blocks = [];  // { element, lines, chars }, oldest first
+  let lines = 0;
+  let chars = 0;
+  let dropped = 0;
+  let note = null;
+
+  function drop(count) {
+    dropped += count;
+    if (!note) {
+      note = document.createElement('div');
+      note.className = 'scrollback';
+      screen.insertBefore(note, screen.firstChild);
+    }
+    note.textContent = `[${dropped.toLocaleString('en')} earlier lines are no longer shown]\n`;
+  }
+
+  return (text) => {
+    const from = kept_from(text);
+    if (from > 0) drop(count_lines(text, 0, from));
+    const block = document.createElement('div');
+    block.textContent = from > 0 ? text.slice(from) : text;
+    screen.insertBefore(block, current_line);
+    const added = {
+      element: block,
+      lines: count_lines(text, from, text.length),
+      chars: text.length - from
+    };
+    blocks.push(added);
+    lines += added.lines;
+    chars += added.chars;
+    while (blocks.length > 1 && (lines > scrollback_lines || chars > scrollback_chars)) {
+      const oldest = blocks.shift();
+      oldest.element.remove();
+      lines -= oldest.lines;
+      chars -= oldest.chars;
+      drop(oldest.lines);
+    }
+  };
+}
+
 // One run of the program, from the banner to its exit.
 function start_flight() {
   screen.replaceChildren(current_line, answer);
   current_line.textContent = '';
-  const typed = [];   // Uint8Arrays typed and not yet read by the program
+  const add_lines = scrollback();
+  const typed = [];  // Uint8Arrays typed and not yet read by the program
   let input_ended = false;
   let reader = null;  // the program's pending read: { max, resolve }
+  let work_began = performance.now();
+  let scrolling = false;
   const decoder = new TextDecoder();
   const reports = report_reader();
 
   set_state('running');
   again_button.hidden = true;
   end_button.disabled = false;
+  send_button.disabled = false;
+
+  function scroll_soon() {
+    if (scrolling) return;
+    scrolling = true;
+    requestAnimationFrame(() => {
+      scrolling = false;
+      screen.scrollTop = screen.scrollHeight;
+    });
+  }
 
   function show(text) {
-    const all = current_line.textContent + text;
-    const end = all.lastIndexOf('\n') + 1;
-    if (end > 0) {
-      const block = document.createElement('div');
-      block.textContent = all.slice(0, end);
-      screen.insertBefore(block, current_line);
+    const end = text.lastIndexOf('\n') + 1;
+    if (end === 0) {
+      current_line.textContent += text;
+    } else {
+      add_lines(current_line.textContent + text.slice(0, end));
+      current_line.textContent = text.slice(end);
     }
-    current_line.textContent = all.slice(end);
-    screen.scrollTop = screen.scrollHeight;
+    scroll_soon();
   }
 
   // Hands the program the next typed bytes, or the end of the input, or
@@ -50,31 +153,47 @@ function start_flight() {
     if (typed.length === 0 && !input_ended) {
       set_state('waiting');
       answer.disabled = false;
+      screen.scrollTop = screen.scrollHeight;
+      reports.draw();
       answer.focus();
       return;
     }
-    const { max, resolve } = reader;
+    const {max, resolve} = reader;
     reader = null;
     set_state('running');
-    if (typed.length === 0) {
-      resolve(null);
-      return;
+    let chunk = null;
+    if (typed.length > 0) {
+      chunk = typed.shift();
+      const most = Math.min(max, read_most);
+      if (chunk.length > most) {
+        typed.unshift(chunk.subarray(most));
+        chunk = chunk.subarray(0, most);
+      }
     }
-    let chunk = typed.shift();
-    if (chunk.length > max) {
-      typed.unshift(chunk.subarray(max));
-      chunk = chunk.subarray(0, max);
+    if (performance.now() - work_began < busy_most) {
+      resolve(chunk);
+    } else {
+      pause_then(() => {
+        work_began = performance.now();
+        resolve(chunk);
+      });
     }
-    resolve(chunk);
   }
 
   // Sends `text` as typed, echoing it the way a terminal does.
   function send(text) {
     if (input_ended || text === '') return;
     show(text);
-    reports.line_ends(text);
+    if (document.body.dataset.state === 'waiting') work_began = performance.now();
     typed.push(encoder.encode(text));
     serve_read();
+  }
+
+  function send_line() {
+    const line = answer.value + '\n';
+    answer.value = '';
+    send(line);
+    if (!answer.disabled) answer.focus();
   }
 
   function end_input() {
@@ -84,15 +203,14 @@ function start_flight() {
     input_ended = true;
     answer.disabled = true;
     end_button.disabled = true;
+    send_button.disabled = true;
     serve_read();
   }
 
   answer.onkeydown = (event) => {
     if (event.key === 'Enter') {
       event.preventDefault();
-      const line = answer.value + '\n';
-      answer.value = '';
-      send(line);
+      send_line();
     } else if (event.key === 'd' && event.ctrlKey) {
       // As at a terminal: with text typed, Ctrl+D sends it without a line
       // end; on an empty line it ends the input.
@@ -105,117 +223,155 @@ function start_flight() {
       }
     }
   };
+  // A one-line input would join pasted lines into one; as at a terminal,
+  // each pasted line is sent, and a last one without a line end stays.
+  answer.onpaste = (event) => {
+    const pasted = event.clipboardData && event.clipboardData.getData('text/plain');
+    if (!pasted || !/[\r\n]/.test(pasted)) return;
+    event.preventDefault();
+    const text = answer.value.slice(0, answer.selectionStart) + pasted +
+        answer.value.slice(answer.selectionEnd);
+    const lines = text.replace(/\r\n?/g, '\n');
+    const end = lines.lastIndexOf('\n') + 1;
+    answer.value = lines.slice(end);
+    send(lines.slice(0, end));
+  };
+  send_button.onclick = send_line;
   end_button.onclick = end_input;
+  // A tap anywhere on the dialogue goes to the answer, unless it selects.
+  screen.onclick = () => {
+    if (!answer.disabled && !String(getSelection())) answer.focus();
+  };
 
+  function stop(state) {
+    reports.draw();
+    input_ended = true;
+    answer.disabled = true;
+    end_button.disabled = true;
+    send_button.disabled = true;
+    again_button.hidden = false;
+    set_state(state);
+    again_button.focus();
+  }
+
+  // Says in words why the program cannot run here, and what may help.
+  function fail(why) {
+    const state = document.body.dataset.state;
+    if (state === 'ended' || state === 'failed') return;
+    const message = document.createElement('p');
+    message.className = 'failure';
+    message.textContent = why;
+    screen.insertBefore(message, current_line);
+    stop('failed');
+  }
+  const cannot_start = (reason) => fail(
+      `The flight program could not run in this browser (${reason}). Reloading the page ` +
+      'usually helps; if it does not, close other tabs to free memory, or open the page in ' +
+      'another up-to-date browser with JavaScript and WebAssembly allowed.');
+
+  if (typeof create_lm_simulator !== 'function') {
+    fail(
+        'The flight program, lm_simulator.js, did not load. Keep index.html, ' +
+        'flight_page.js and lm_simulator.js together in one folder and reload the page.');
+    return;
+  }
   create_lm_simulator({
     lm_next_input: (max) => new Promise((resolve) => {
-      reader = { max, resolve };
+      reader = {max, resolve};
       serve_read();
     }),
     lm_output: (bytes) => {
-      const text = decoder.decode(bytes, { stream: true });
+      const text = decoder.decode(bytes, {stream: true});
       show(text);
       reports.read(text);
     },
-    onExit: () => {
-      input_ended = true;
-      answer.disabled = true;
-      end_button.disabled = true;
-      again_button.hidden = false;
-      set_state('ended');
-      again_button.focus();
-    },
-  });
+    onExit: () => stop('ended'),
+    onAbort: (what) => cannot_start(String(what)),
+  }).catch((error) => cannot_start(String(error && error.message || error)));
 }
 
-// The page's state for scripts and tests: running, waiting or ended.
-function set_state(state) {
-  document.body.dataset.state = state;
-}
+// The page's state for scripts and tests: running, waiting, ended, or
+// failed when the program cannot run.
+function set_state(state) { document.body.dataset.state = state; }
 
-// Reads the state reports, out-of-fuel lines and verdict as they appear,
-// line by line, and draws them. The player's echoed answers only end lines:
-// nothing typed can pass for a report.
+// Reads the program's output as it comes and draws its state reports,
+// out-of-fuel lines and verdict, each frame, and at once when asked (when
+// the page waits or the flight has ended). Only the
+// program's own bytes are read: nothing the player types can pass for a
+// report. An answer typed ahead makes the report follow its prompt on the
+// same line, so a report is recognised by the end of its line.
 function report_reader() {
-  const points = [];  // { time, altitude, velocity, velocity_text } as shown
+  const track = {times: [], altitudes: [], velocities: [], touchdown: null, verdict: null};
   let line = '';
   let time = null;
   let altitude = null;
   let landing_next = false;
-  let touchdown = null;
-  let verdict = null;
   let drawing = false;
+
+  function add(t, h, v) {
+    if (landing_next) track.touchdown = {time: t, velocity_text: v};
+    landing_next = false;
+    track.times.push(t);
+    track.altitudes.push(h);
+    track.velocities.push(Number(v));
+  }
 
   function take(text) {
     let m;
-    if ((m = /^Elapsed Time: +(-?\d+) s$/.exec(text))) {
-      time = Number(m[1]);
-    } else if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) {
-      altitude = Number(m[1]);
-    } else if ((m = /^ +Velocity: +(\S+) m\/s$/.exec(text)) && time !== null) {
-      add(time, altitude, m[1]);
+    if (text.endsWith(' m/s')) {
+      if ((m = /^ +Velocity: +(\S+) m\/s$/.exec(text)) && time !== null) add(time, altitude, m[1]);
       time = null;
-    } else if ((m = /^OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/
-        .exec(text))) {
+    } else if (text.endsWith(' m')) {
+      if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = Number(m[1]);
+    } else if (text.endsWith(' s')) {
+      if ((m = /Elapsed Time: +(-?\d+) s$/.exec(text))) time = Number(m[1]);
+    } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/.exec(
+                    text))) {
       add(Number(m[1]), Number(m[2]), m[3]);
     } else if (text === 'LM state at landing/impact') {
       landing_next = true;
     } else if ((m = /^Status at landing - (.*)$/.exec(text))) {
-      verdict = m[1];
+      track.verdict = m[1];
     }
   }
 
-  // The velocity's text is kept as shown, for the touchdown label.
-  function add(t, h, v) {
-    points.push({ time: t, altitude: h, velocity: Number(v), velocity_text: v });
-    if (landing_next) touchdown = points[points.length - 1];
-    landing_next = false;
-  }
-
-  function redraw_soon() {
-    if (drawing) return;
-    drawing = true;
-    requestAnimationFrame(() => {
-      drawing = false;
-      draw_chart(points, touchdown, verdict);
-    });
-  }
-
-  draw_chart(points, null, null);
-  return {
-    read(text) {
-      const lines = (line + text).split('\n');
-      line = lines.pop();
-      lines.forEach(take);
-      redraw_soon();
-    },
-    line_ends(text) {
-      for (const c of text) {
-        if (c === '\n') {
-          take(line);
-          line = '';
-        }
-      }
-    },
+  const redraw = () => {
+    if (!drawing) return;
+    drawing = false;
+    draw_chart(track);
   };
+  draw_chart(track);
+  chart_track = track;
+  const read = (text) => {
+    const all = line + text;
+    let from = 0;
+    for (let end = all.indexOf('\n'); end >= 0; end = all.indexOf('\n', from)) {
+      take(all.slice(from, end));
+      from = end + 1;
+    }
+    line = all.slice(from);
+    if (!drawing) {
+      drawing = true;
+      requestAnimationFrame(redraw);
+    }
+  };
+  return {read, draw: redraw};
 }
 
-// Chart geometry in the SVG's own units.
-const plot = { left: 52, right: 428, top: 28, bottom: 262 };
+// The flight drawn last, drawn again when the chart changes size.
+let chart_track = null;
 
-// Returns a "nice" step (1, 2 or 5 times a power of ten) for about five
-// ticks over span.
-function tick_step(span) {
-  const rough = span / 5;
+// Returns a "nice" step (1, 2 or 5 times a power of ten) for about
+// `count` ticks over span.
+function tick_step(span, count) {
+  const rough = span / count;
   const power = 10 ** Math.floor(Math.log10(rough));
   const scaled = rough / power;
   return power * (scaled <= 1 ? 1 : scaled <= 2 ? 2 : scaled <= 5 ? 5 : 10);
 }
 
-// Returns [low, high, step] covering the values, rounded out to ticks.
-function axis_range(values, always) {
-  // A loop rather than Math.min(...values): a long flight pasted in at
-  // once has more points than a call can take arguments.
+// Returns the lowest and highest of the values and those of `always`.
+function extent(values, always) {
   let low = Math.min(...always);
   let high = Math.max(...always);
   for (const value of values) {
@@ -223,81 +379,208 @@ function axis_range(values, always) {
     if (value < low) low = value;
     if (value > high) high = value;
   }
+  return [low, high];
+}
+
+// Returns an axis over [low, high] with about `count` ticks: its rounded
+// ends, and each tick's value and label (with as many decimals as the step).
+function axis([low, high], count) {
   if (high - low < 1e-9) high = low + 1;
-  const step = tick_step(high - low);
-  low = Math.floor(low / step) * step;
-  high = Math.ceil(high / step) * step;
-  return [low, high, step];
+  const step = tick_step(high - low, count);
+  const first = Math.floor(low / step);
+  const last = Math.ceil(high / step);
+  const decimals = Math.max(0, -Math.floor(Math.log10(step)));
+  const ticks = [];
+  for (let i = first; i <= last; i++) {
+    ticks.push({value: i * step, label: (i * step).toFixed(decimals).replace(/^-(0\.?0*)$/, '$1')});
+  }
+  return {low: first * step, high: last * step, ticks};
+}
+
+const measure = document.createElement('canvas').getContext('2d');
+// Returns the width in pixels of `text` in the chart's font of `size` px,
+// rounded up with a pixel to spare.
+function text_width(text, size) {
+  measure.font = `${size}px system-ui, sans-serif`;
+  return Math.ceil(measure.measureText(text).width) + 1;
 }
 
 function svg(name, attributes, text) {
   const element = document.createElementNS('http://www.w3.org/2000/svg', name);
-  for (const [key, value] of Object.entries(attributes)) element.setAttribute(key, value);
+  for (const [key, value] of Object.entries(attributes))
+    element.setAttribute(key, value);
   if (text !== undefined) element.textContent = text;
   return element;
 }
 
-function draw_chart(points, touchdown, verdict) {
-  const times = points.map((p) => p.time);
-  const [t_low, t_high, t_step] = axis_range(times, [0, 10]);
-  const [h_low, h_high, h_step] = axis_range(points.map((p) => p.altitude), [0]);
-  const [v_low, v_high, v_step] = axis_range(points.map((p) => p.velocity), [0]);
-  const x = (t) => plot.left + (t - t_low) / (t_high - t_low) * (plot.right - plot.left);
-  const y_of = (low, high) => (value) =>
-    plot.bottom - (value - low) / (high - low) * (plot.bottom - plot.top);
-  const y_h = y_of(h_low, h_high);
-  const y_v = y_of(v_low, v_high);
+// Returns the words of `text` as lines no wider than `width`.
+function wrap(text, size, width) {
+  const lines = [];
+  let line = '';
+  for (const word of text.split(' ')) {
+    const longer = line ? `${line} ${word}` : word;
+    if (line && text_width(longer, size) > width) {
+      lines.push(line);
+      line = word;
+    } else {
+      line = longer;
+    }
+  }
+  lines.push(line);
+  return lines;
+}
+
+// Returns the indices of the points drawn as vertices: all of them up to
+// every_second_up_to, else in each pixel column the lowest and the highest
+// value, in the order flown, so a long flight keeps its shape.
+function vertices(xs, values) {
+  if (xs.length <= every_second_up_to) return xs.map((_, i) => i);
+  const kept = [];
+  let column = null;
+  let low = -1;
+  let high = -1;
+  const close = () => {
+    if (low < 0) return;
+    kept.push(Math.min(low, high));
+    if (high !== low) kept.push(Math.max(low, high));
+  };
+  for (let i = 0; i < xs.length; i++) {
+    if (!Number.isFinite(values[i])) continue;
+    const here = Math.floor(xs[i]);
+    if (here !== column) {
+      close();
+      column = here;
+      low = high = i;
+    } else if (values[i] < values[low]) {
+      low = i;
+    } else if (values[i] > values[high]) {
+      high = i;
+    }
+  }
+  close();
+  return kept;
+}
+
+// Draws the flight in the chart's own pixels, so that its text has the
+// size the style sheet gives it. Every text lies outside the plotting
+// area, each in a band of its own: the legend above, the altitude's ticks
+// to the left, the velocity's to the right, time and the verdict below.
+function draw_chart(track) {
+  const size = chart.getBoundingClientRect();
+  const width = Math.max(240, size.width);
+  const height = Math.max(160, size.height);
+  chart.setAttribute('viewBox', `0 0 ${width} ${height}`);
+  const small = 12;
+  const row = 16;
+  const gap = 6;
+  const edge = 4;
+
+  const t_axis_range = extent(track.times, [0, 10]);
+  const h_axis = axis(extent(track.altitudes, [0]), 5);
+  const v_axis = axis(extent(track.velocities, [0]), 5);
+  const widest = (ticks) => Math.max(...ticks.map((tick) => text_width(tick.label, small)));
+  const left = edge + widest(h_axis.ticks) + gap;
+  // Time's tick labels are centred; the last must fit beside the plot too.
+  let right = width - edge - widest(v_axis.ticks) - gap;
+  let t_axis = axis(t_axis_range, 5);
+  for (let count = 5; count > 1; count--) {
+    t_axis = axis(t_axis_range, count);
+    right = Math.min(
+        width - edge - widest(v_axis.ticks) - gap,
+        width - edge - text_width(t_axis.ticks[t_axis.ticks.length - 1].label, small) / 2);
+    const spacing = (right - left) / (t_axis.ticks.length - 1);
+    if (spacing > widest(t_axis.ticks) + gap) break;
+  }
 
   const parts = [];
-  parts.push(svg('line', { class: 'axis', x1: plot.left, y1: plot.bottom, x2: plot.right,
-                           y2: plot.bottom }));
-  // Tick i of an axis is low + i * step, labelled with as many decimals as
-  // the step has.
-  const ticks = (low, high, step, put) => {
-    const decimals = Math.max(0, -Math.floor(Math.log10(step)));
-    for (let i = 0; low + i * step <= high + step / 2; i++) {
-      put(low + i * step, (low + i * step).toFixed(decimals).replace(/^-(0\.?0*)$/, '$1'));
+  // The legend: one row, or two when the chart is narrow.
+  const legend = ['altitude (m)', 'vertical velocity (m/s)'];
+  const legend_rows =
+      text_width(legend[0], small) + text_width(legend[1], small) + 2 * gap > width - 2 * edge ? 2 :
+                                                                                                 1;
+  parts.push(svg('text', {x: edge, y: edge + small, class: 'altitude-key'}, legend[0]));
+  parts.push(
+      svg('text', {
+        x: width - edge,
+        y: edge + small + (legend_rows - 1) * row,
+        'text-anchor': 'end',
+        class: 'velocity-key'
+      },
+          legend[1]));
+
+  const verdict_lines = track.touchdown ?
+      wrap(
+          `touchdown at ${track.touchdown.velocity_text} m/s: ${track.verdict || ''}`, 13,
+          width - 2 * edge) :
+      [];
+  const top = edge + legend_rows * row + small;
+  const bottom = height - edge - (2 + verdict_lines.length) * row - 4;
+  const plot_bottom = Math.max(bottom, top + 40);
+
+  const x = (t) => left + (t - t_axis.low) / (t_axis.high - t_axis.low) * (right - left);
+  const y_of = (a) => (value) =>
+      plot_bottom - (value - a.low) / (a.high - a.low) * (plot_bottom - top);
+  const y_h = y_of(h_axis);
+  const y_v = y_of(v_axis);
+
+  // Vertical ticks fewer when they would crowd: each label needs a row.
+  const every = (a, y) =>
+      Math.max(1, Math.ceil(row / Math.abs(y(a.ticks[0].value) - y(a.ticks[1].value))));
+  const h_every = every(h_axis, y_h);
+  h_axis.ticks.forEach((tick, i) => {
+    if (i % h_every === 0) {
+      parts.push(
+          svg('text', {x: left - gap, y: y_h(tick.value) + 4, 'text-anchor': 'end'}, tick.label));
     }
-  };
-  ticks(t_low, t_high, t_step, (t, label) => parts.push(
-    svg('text', { x: x(t), y: plot.bottom + 14, 'text-anchor': 'middle' }, label)));
-  parts.push(svg('text', { x: (plot.left + plot.right) / 2, y: 292, 'text-anchor': 'middle' },
-                 'elapsed time (s)'));
-  ticks(h_low, h_high, h_step, (h, label) => parts.push(
-    svg('text', { x: plot.left - 4, y: y_h(h) + 4, 'text-anchor': 'end' }, label)));
-  ticks(v_low, v_high, v_step, (v, label) => parts.push(
-    svg('text', { x: plot.right + 4, y: y_v(v) + 4 }, label)));
-  parts.push(svg('line', { class: 'axis', x1: plot.left, y1: plot.top, x2: plot.left,
-                           y2: plot.bottom }));
-  parts.push(svg('line', { class: 'axis', x1: plot.right, y1: plot.top, x2: plot.right,
-                           y2: plot.bottom }));
-  parts.push(svg('text', { x: plot.left, y: 16, fill: '#7fc8f8' }, 'altitude (m)'));
-  parts.push(svg('text', { x: plot.right, y: 16, 'text-anchor': 'end', fill: '#f4a259' },
-                 'vertical velocity (m/s)'));
-  parts.push(svg('line', { class: 'axis', x1: plot.left, y1: y_v(0), x2: plot.right,
-                           y2: y_v(0), 'stroke-dasharray': '3 3' }));
-
-  const line_of = (name, y, key) => svg('polyline', {
-    class: name,
-    points: points.filter((p) => Number.isFinite(p[key]))
-      .map((p) => `${x(p.time).toFixed(1)},${y(p[key]).toFixed(1)}`).join(' '),
   });
-  parts.push(line_of('altitude', y_h, 'altitude'), line_of('velocity', y_v, 'velocity'));
-
-  if (touchdown) {
-    parts.push(svg('circle', { class: 'touchdown', cx: x(touchdown.time), cy: y_h(0), r: 5 }));
-    const anchor = x(touchdown.time) > (plot.left + plot.right) / 2 ? 'end' : 'start';
-    parts.push(svg('text', { class: 'verdict', x: x(touchdown.time), y: plot.bottom - 12,
-                             'text-anchor': anchor },
-                   `touchdown at ${touchdown.velocity_text} m/s: ${verdict || ''}`));
+  const v_every = every(v_axis, y_v);
+  v_axis.ticks.forEach((tick, i) => {
+    if (i % v_every === 0) {
+      parts.push(svg('text', {x: right + gap, y: y_v(tick.value) + 4}, tick.label));
+    }
+  });
+  for (const tick of t_axis.ticks) {
+    parts.push(
+        svg('text', {x: x(tick.value), y: plot_bottom + small + 8, 'text-anchor': 'middle'},
+            tick.label));
   }
+  parts.push(svg(
+      'text', {x: (left + right) / 2, y: plot_bottom + small + 8 + row, 'text-anchor': 'middle'},
+      'elapsed time (s)'));
+  verdict_lines.forEach(
+      (line, i) => parts.push(
+          svg('text', {
+            class: 'verdict',
+            x: width / 2,
+            y: plot_bottom + small + 8 + (2 + i) * row,
+            'text-anchor': 'middle'
+          },
+              line)));
+
+  const axis_line = (x1, y1, x2, y2, extra) =>
+      svg('line', {class: 'axis', x1, y1, x2, y2, ...extra});
+  parts.push(axis_line(left, plot_bottom, right, plot_bottom));
+  parts.push(axis_line(left, top, left, plot_bottom));
+  parts.push(axis_line(right, top, right, plot_bottom));
+  parts.push(axis_line(left, y_v(0), right, y_v(0), {'stroke-dasharray': '3 3'}));
+
+  const xs = track.times.map(x);
+  const line_of = (name, y, values) => svg('polyline', {
+    class: name,
+    points:
+        vertices(xs, values).map((i) => `${xs[i].toFixed(1)},${y(values[i]).toFixed(1)}`).join(' '),
+  });
+  parts.push(line_of('altitude', y_h, track.altitudes), line_of('velocity', y_v, track.velocities));
+  if (track.touchdown) {
+    parts.push(svg('circle', {class: 'touchdown', cx: x(track.touchdown.time), cy: y_h(0), r: 5}));
+  }
+  // For scripts and tests: how many reported seconds the chart holds.
+  chart.dataset.seconds = track.times.length;
   chart.replaceChildren(...parts);
 }
 
-// The program ends by exit(), which unwinds it with an ExitStatus: that is
-// the end of a flight, not an error.
-window.addEventListener('error', (event) => {
-  if (event.error && event.error.name === 'ExitStatus') event.preventDefault();
-});
+new ResizeObserver(() => {
+  if (chart_track) draw_chart(chart_track);
+}).observe(chart);
 again_button.onclick = start_flight;
 start_flight();

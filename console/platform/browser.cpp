@@ -10,6 +10,13 @@
 //
 // A read awaits the promise; the build's ASYNCIFY transformation lets the
 // program's ordinary blocking loop wait without blocking the page.
+//
+// The program ends by exit(), which tells the page through the module's
+// onExit and then unwinds the program by throwing an ExitStatus. After the
+// first read that throw comes out of the resumption below, where it stops:
+// let through, it would be an uncaught rejection at every end of a flight,
+// and the browser keeps each such rejection, and with it the finished
+// module, alive.
 
 #include <emscripten/emscripten.h>
 
@@ -19,11 +26,18 @@
 // clang-format off
 
 // Returns how many bytes it copied to `bytes`, 0 at the end of the input.
-EM_ASYNC_JS(int, browser_read, (char* bytes, int size), {
-  const chunk = await Module.lm_next_input(size);
-  if (chunk === null) return 0;
-  HEAPU8.set(chunk, bytes);
-  return chunk.length;
+// (Listed in the build's ASYNCIFY_IMPORTS, since it may sleep.)
+EM_JS(int, browser_read, (char* bytes, int size), {
+  return Asyncify.handleSleep((resume) => {
+    Module.lm_next_input(size).then((chunk) => {
+      if (chunk !== null) HEAPU8.set(chunk, bytes);
+      try {
+        resume(chunk === null ? 0 : chunk.length);
+      } catch (thrown) {
+        if (!(thrown instanceof ExitStatus)) throw thrown;
+      }
+    });
+  });
 });
 
 EM_JS(void, browser_write, (const char* bytes, int size), {
@@ -44,6 +58,7 @@ int clamp_count(std::size_t size) {
 
 const int platform_input_fd = 0;
 const int platform_output_fd = 1;
+const int platform_error_fd = 2;  // never written: a page takes every write
 
 void platform_prepare_streams() {}
 
@@ -51,8 +66,12 @@ std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size) {
   return static_cast<std::size_t>(browser_read(bytes, clamp_count(size)));
 }
 
-std::size_t platform_write(int /*fd*/, const char* bytes, std::size_t size) {
-  const int count = clamp_count(size);
-  browser_write(bytes, count);
-  return static_cast<std::size_t>(count);
+int platform_write_all(int /*fd*/, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const int count = clamp_count(size);
+    browser_write(bytes, count);
+    bytes += count;
+    size -= static_cast<std::size_t>(count);
+  }
+  return 0;
 }

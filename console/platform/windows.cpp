@@ -28,6 +28,7 @@ unsigned int clamp_count(std::size_t size) {
 
 const int platform_input_fd = 0;
 const int platform_output_fd = 1;
+const int platform_error_fd = 2;
 
 void platform_prepare_streams() {
   _setmode(platform_input_fd, _O_BINARY);
@@ -43,10 +44,17 @@ std::size_t platform_read(int fd, char* bytes, std::size_t size) {
   }
 }
 
-std::size_t platform_write(int fd, const char* bytes, std::size_t size) {
-  for (;;) {
+int platform_write_all(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
     const int written = _write(fd, bytes, clamp_count(size));
-    if (written >= 0) return static_cast<std::size_t>(written);
-    if (errno != EINTR) return 0;
+    if (written > 0) {
+      bytes += written;
+      size -= static_cast<std::size_t>(written);
+    } else if (written == 0) {
+      return EIO;  // repeating a write that takes nothing would never end
+    } else if (errno != EINTR) {
+      return errno;
+    }
   }
+  return 0;
 }
