@@ -141,7 +141,7 @@ async function look() {
   phone.send = [width, height];
   const folder = new URL('.', location.href).href;
   const label = document.getElementById(answer.getAttribute('aria-labelledby'));
-  const name = answer.disabled ? '' : label.textContent;
+  const name = answer.disabled || !label ? '' : label.textContent;
   const seen = {state: document.body.dataset.state, screen: screen.textContent, name, phone};
   seen.below = screen.scrollHeight - screen.scrollTop - screen.clientHeight;
   seen.foreign = performance.getEntriesByType('resource').map((e) => e.name);
