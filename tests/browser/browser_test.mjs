@@ -22,7 +22,8 @@ import {fileURLToPath, pathToFileURL} from 'node:url';
 const here = path.dirname(fileURLToPath(import.meta.url));
 const [page_dir, transcripts, ...rest] = process.argv.slice(2);
 const options = {
-  engines: 'chromium,firefox,webkit'
+  engines: 'chromium,firefox,webkit',
+  only: ''
 };
 for (let i = 0; i < rest.length; i += 2)
   options[rest[i].replace(/^--/, '')] = rest[i + 1];
@@ -37,8 +38,9 @@ const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 // ---- What a flight should look like ----------------------------------------
 
 // Returns `output` as a terminal shows it: each typed line after the prompt
-// that waited for it, the one reached once the answers before it were used.
-function terminal_view(output, typed) {
+// that waited for it, the one reached once the answers before it were used;
+// from its newest lines on when `shown` says the older ones are let go.
+function terminal_view(output, typed, shown) {
   const waits_at = new Map();
   let answers = 0;
   for (const line of typed.filter((l) => l !== END)) {
@@ -46,9 +48,12 @@ function terminal_view(output, typed) {
     answers += line.split(/\s+/).filter(Boolean).length;
   }
   let count = 0;
-  return output.replace(
+  const view = output.replace(
       /\(in meters\): |\(in liters\): |9=max thrust\): /g,
       (prompt) => prompt + (waits_at.get(count++) || ''));
+  const note = /^\[([\d,]+) earlier lines are no longer shown\]\n/.exec(shown);
+  if (!note) return view;
+  return note[0] + view.split('\n').slice(Number(note[1].replace(/,/g, ''))).join('\n');
 }
 
 // Returns the program's output for `typed` run under Node (whatever its
@@ -59,22 +64,6 @@ function program_output(typed) {
       process.execPath, [options.program], {input, encoding: 'latin1', maxBuffer: 1 << 30});
   if (run.error || run.signal) throw new Error(`${options.program}: ${run.error || run.signal}`);
   return run.stdout;
-}
-
-// Returns `view` as a dialogue that has let its oldest lines go shows it,
-// when `shown` says so: the note, then every line after the ones it counts.
-function scrolled_back(view, shown) {
-  const note = /^\[([\d,]+) earlier lines are no longer shown\]\n/.exec(shown);
-  if (!note) return view;
-  return note[0] + view.split('\n').slice(Number(note[1].replace(/,/g, ''))).join('\n');
-}
-
-function first_difference(shown, expected) {
-  let at = 0;
-  while (at < shown.length && shown[at] === expected[at])
-    at++;
-  const around = (text) => JSON.stringify(text.slice(at - 40, at + 40));
-  return `differs at byte ${at}:\n  shown    ${around(shown)}\n  expected ${around(expected)}`;
 }
 
 // ---- In the page (each function runs there, on its own) --------------------
@@ -313,10 +302,8 @@ async function webkit_engine() {
 async function play(engine, typed) {
   for (const line of typed) {
     const {state, screen} = await engine.run(look);
-    if (state !== 'waiting' || !/(meters|liters|thrust)\): $/.test(screen)) {
-      const tail = JSON.stringify(screen.slice(-80));
-      throw new Error(`no prompt waits for ${JSON.stringify(line)}: ${state}, ${tail}`);
-    }
+    if (state !== 'waiting' || !/(meters|liters|thrust)\): $/.test(screen))
+      throw new Error(`no prompt waits for ${JSON.stringify([line, state, screen.slice(-80)])}`);
     await engine.type(line);
   }
   return engine.run(look);
@@ -333,8 +320,12 @@ function check(engine, typed, output, {state, screen, chart, foreign}) {
       `${chart.altitude.length} vertices`);
   const problems = [...chart.problems, ...(seconds > 300 ? long_shape(chart) : [])];
   if (state !== 'ended') problems.push(`the flight has not ended after the last answer: ${state}`);
-  const expected = scrolled_back(terminal_view(output, typed), screen);
-  if (screen !== expected) problems.push(`the screen ${first_difference(screen, expected)}`);
+  const expected = terminal_view(output, typed, screen);
+  const at = [...expected, ''].findIndex((c, i) => c !== screen[i]);
+  if (screen !== expected)
+    problems.push(
+        `the screen differs at byte ${at}: ${JSON.stringify(screen.slice(at - 40, at + 40))}` +
+        ` where ${JSON.stringify(expected.slice(at - 40, at + 40))} was due`);
   for (const line of ['altitude', 'velocity']) {
     if (seconds <= 300 && chart[line].length !== seconds)
       problems.push(`${chart[line].length} ${line} vertices for ${seconds} seconds`);
@@ -620,8 +611,7 @@ async function main() {
     const offers = [...engine.can, ...(context.zip_page ? ['zip'] : [])];
     try {
       for (const test_case of CASES.filter(
-               (c) =>
-                   (!c.needs || offers.includes(c.needs)) && c.name.includes(options.only || ''))) {
+               (c) => (!c.needs || offers.includes(c.needs)) && c.name.includes(options.only))) {
         const began = Date.now();
         const problems =
             await test_case.run(engine, context).catch((error) => [error.stack || String(error)]);
