@@ -11,8 +11,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -29,6 +27,7 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   pid_t pid = 0;
   std::vector<std::string> words;
   if (!input.environment.empty()) words = {"env", input.environment};
+  const long address_space_mib = input.address_space_mib;
 #ifdef LM_CHILD_WRAPPER
   // A program built for another machine runs under its emulator, and any
   // program under a checker such as valgrind when the build asks for it.
@@ -36,10 +35,9 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   for (std::string word; emulator >> word;)
     words.push_back(std::move(word));
 #endif
-  if (input.address_space_mib > 0) {
+  if (address_space_mib > 0) {
     // prlimit sets the limit and then becomes the program.
-    words.insert(words.end(),
-                 {"prlimit", "--as=" + std::to_string(input.address_space_mib << 20), "--"});
+    words.insert(words.end(), {"prlimit", "--as=" + std::to_string(address_space_mib << 20), "--"});
   }
   words.emplace_back(program);
   words.insert(words.end(), arguments.begin(), arguments.end());
@@ -89,8 +87,9 @@ child_result finish_child(const interactive_child& child, int seconds) {
   }
   if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  std::ifstream errors(child.errors_path);
-  result.errors.assign(std::istreambuf_iterator<char>(errors), {});
+  const int errors = ::open(child.errors_path.c_str(), O_RDONLY);
+  read_until_end(errors, result.errors, steady::now() + std::chrono::seconds(10));
+  ::close(errors);
   ::unlink(child.errors_path.c_str());
   for (const timeval& t : {usage.ru_utime, usage.ru_stime})
     result.cpu_seconds += static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
@@ -101,24 +100,22 @@ child_result run_capturing(const char* program, const child_input& input, int se
                            const std::vector<std::string>& arguments) {
   const interactive_child child = start_child(program, input, arguments);
   const std::chrono::milliseconds pause(input.slow_non_blocking ? 2 : 0);
-  std::thread typist;
-  if (child.to_child >= 0) {
+  std::thread typist([&input, &child, pause] {
+    if (child.to_child < 0) return;
     signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
-    typist = std::thread([&input, &child, pause] {
-      for (std::size_t at = 0; at < input.text.size(); at += 5) {
-        const std::string piece = input.text.substr(at, 5);
-        if (write_all(child.to_child, piece.data(), piece.size()) != 0) break;
-        std::this_thread::sleep_for(pause);
-      }
-      ::close(child.to_child);
-    });
-  }
+    for (std::size_t at = 0; at < input.text.size(); at += 5) {
+      const std::string piece = input.text.substr(at, 5);
+      if (write_all(child.to_child, piece.data(), piece.size()) != 0) break;
+      std::this_thread::sleep_for(pause);
+    }
+    ::close(child.to_child);
+  });
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   std::string text;
   const bool ended =
       child.from_child < 0 || read_until_end(child.from_child, text, deadline, pause);
   child_result result = finish_child(child, ended ? seconds : 0);
-  if (typist.joinable()) typist.join();
+  typist.join();
   if (child.from_child >= 0) ::close(child.from_child);
   result.output = std::move(text);
   result.timed_out = result.timed_out || !ended;
@@ -139,20 +136,15 @@ interactive_child start_child(const char* program, const child_input& input,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   const std::string input_path = temporary_file(input.text);
-  if (input.kind == child_input::file) {
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  // A file opened, or a descriptor closed, in a pipe's place where asked.
+  if (input.kind == child_input::file)
     posix_spawn_file_actions_addopen(&actions, 0, input_path.c_str(), O_RDONLY, 0);
-  } else if (input.kind == child_input::closed) {
-    posix_spawn_file_actions_addclose(&actions, 0);
-  } else {
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  }
-  if (input.output == child_output::dev_full) {
+  if (input.kind == child_input::closed) posix_spawn_file_actions_addclose(&actions, 0);
+  if (input.output == child_output::dev_full)
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
-  } else if (input.output == child_output::closed) {
-    posix_spawn_file_actions_addclose(&actions, 1);
-  } else {
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  }
+  if (input.output == child_output::closed) posix_spawn_file_actions_addclose(&actions, 1);
   std::string errors_path = temporary_file("");
   posix_spawn_file_actions_addopen(&actions, 2, errors_path.c_str(), O_WRONLY, 0);
   const pid_t pid = spawn(program, actions, arguments, input);
