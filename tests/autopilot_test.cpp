@@ -99,10 +99,10 @@ TEST(Autopilot, SaysWhenAStartCannotBeSaved) {
 
 struct ending_case {
   std::vector<std::string> arguments;
+  std::string said;  // what standard error must hold
   int status;
-  std::string said;              // what standard error must hold
-  std::string environment = {};  // "NAME=value" for the autopilot
   child_output output = child_output::pipe;
+  std::string environment = {};  // "NAME=value" for the autopilot
   const char* program = LM_AUTOPILOT_PATH;
 };
 
@@ -113,27 +113,28 @@ TEST(Autopilot, EndsWithItsStatusWhateverItIsGiven) {
   const char* path = std::getenv("PATH");
   const std::string beside =
       "PATH=" + program.substr(0, program.rfind('/')) + ":" + (path != nullptr ? path : "");
+  const child_output pipe = child_output::pipe;
   const ending_case cases[] = {
-      {{"0x10"}, 2, "\"0x10\" as the altitude; it wrote: ERROR: Altitude"},
-      {{"0x1p4"}, 2, "\"0x1p4\" as the altitude; it wrote: ERROR: Altitude"},
-      {{".5e1"}, 2, "\".5e1\" as the altitude; it wrote: ERROR: Altitude"},
-      {{"10000"}, 2, "\"10000\" as the altitude; it wrote: ERROR: Altitude"},
-      {{"5abc"}, 2, "\"5abc\" as the altitude; it wrote: ERROR: Amount of fuel"},
-      {{"1300", "0"}, 2, "\"0\" as the fuel; it wrote: ERROR: Amount of fuel"},
-      {{"1300", "1.5"}, 2, "\"1.5\" as the fuel; it wrote: ERROR: Fuel rate"},
-      {{"1300", "2147483648"}, 2, "\"2147483648\" as the fuel; it wrote: ERROR: Amount of fuel"},
-      {{"1300 500"}, 2, "usage: lm_autopilot"},
-      {{""}, 2, "usage: lm_autopilot"},
-      {{"1300", "500", "9"}, 2, "usage: lm_autopilot"},
-      {{"1.3e3", "500"}, 0, ""},
-      {{"+1300", "0500"}, 0, ""},
-      {{"13e2"}, 0, ""},
-      {{}, 3, "cannot run /nonexistent/lm_simulator", "LM_SIMULATOR=/nonexistent/lm_simulator"},
+      {{"0x10"}, "\"0x10\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{"0x1p4"}, "\"0x1p4\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{".5e1"}, "\".5e1\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{"10000"}, "\"10000\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{"5abc"}, "\"5abc\" as the altitude; it wrote: ERROR: Amount of fuel", 2},
+      {{"1300", "0"}, "\"0\" as the fuel; it wrote: ERROR: Amount of fuel", 2},
+      {{"1300", "1.5"}, "\"1.5\" as the fuel; it wrote: ERROR: Fuel rate", 2},
+      {{"1300", "2147483648"}, "\"2147483648\" as the fuel; it wrote: ERROR: Amount of fuel", 2},
+      {{"1300 500"}, "usage: lm_autopilot", 2},
+      {{""}, "usage: lm_autopilot", 2},
+      {{"1300", "500", "9"}, "usage: lm_autopilot", 2},
+      {{"1.3e3", "500"}, "", 0},
+      {{"+1300", "0500"}, "", 0},
+      {{"13e2"}, "", 0},
+      {{}, "cannot run /nowhere/lm_simulator", 3, pipe, "LM_SIMULATOR=/nowhere/lm_simulator"},
       // A program that ends at once, saying nothing, flew no flight.
-      {{}, 3, "did not finish the flight", "LM_SIMULATOR=/bin/true"},
-      {{}, 3, "cannot write to standard output", "", child_output::dev_full},
+      {{}, "did not finish the flight", 3, pipe, "LM_SIMULATOR=/bin/true"},
+      {{}, "cannot write to standard output", 3, child_output::dev_full},
 #ifndef LM_CHILD_WRAPPER  // which is handed the program's path, not its name
-      {{}, 0, "", beside, child_output::pipe, "lm_autopilot"},
+      {{}, "", 0, pipe, beside, "lm_autopilot"},
 #endif
   };
   for (const ending_case& c : cases) {

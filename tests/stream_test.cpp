@@ -149,11 +149,13 @@ struct stream_case {
 
 TEST(HostileStreams, EveryByteArrivesOrItsLossIsSaidOnce) {
   using in = child_input;
-  const known_flight hover = hovering(0, 8000), refused = hovering(10000, 0),
-                     typed = hovering(0, 500);
+  const known_flight hover = hovering(0, 8000);
+  const known_flight refused = hovering(10000, 0);
+  const known_flight typed = hovering(0, 500);
   ASSERT_GT(std::min(hover.output.size(), refused.output.size()), output_buffer_size);
   const std::string flight = long_flight();
-  const child_output full = child_output::dev_full, gone = child_output::abandoned_pipe;
+  const child_output full = child_output::dev_full;
+  const child_output gone = child_output::abandoned_pipe;
   const stream_case cases[] = {
       {"/dev/full, a landing", {in::file, "2 3 9", 0, false, full}, "", 2, ENOSPC},
       {"/dev/full, a long flight", {in::file, flight, 0, false, full}, "", 2, ENOSPC},
@@ -178,7 +180,7 @@ TEST(HostileStreams, EveryByteArrivesOrItsLossIsSaidOnce) {
     EXPECT_TRUE(run.output == c.output) << c.what << ": the output differs";
 #ifndef LM_CHILD_WRAPPER
     // Typing takes 2 ms per 5 bytes: a program that waits in poll spends next to none of it.
-    const double typing = 0.002 * static_cast<double>(c.streams.text.size() / 5);
+    const double typing = 0.002 / 5 * static_cast<double>(c.streams.text.size());
     EXPECT_TRUE(c.streams.kind != in::typed || run.cpu_seconds < typing / 2) << c.what << ": spun";
 #endif
   }
