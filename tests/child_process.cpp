@@ -1,7 +1,6 @@
 #include "child_process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -59,11 +58,11 @@ bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_p
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
     if (left.count() <= 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got <= 0) return true;
-    text.append(chunk, static_cast<std::size_t>(got));
+    const read_result got =
+        read_when_ready(fd, chunk, sizeof chunk, static_cast<int>(left.count()));
+    if (got.timed_out) continue;
+    if (got.size == 0) return true;
+    text.append(chunk, got.size);
     std::this_thread::sleep_for(pause);
   }
 }
@@ -159,12 +158,8 @@ std::string temporary_file(const std::string& contents) {
   std::string path = std::string(base != nullptr ? base : "/tmp") + "/lm_test_XXXXXX";
   const int fd = ::mkstemp(path.data());
   if (fd < 0) throw std::runtime_error("no temporary file");
-  std::size_t done = 0;
-  while (done < contents.size()) {
-    const ssize_t wrote = ::write(fd, contents.data() + done, contents.size() - done);
-    if (wrote <= 0) throw std::runtime_error("cannot write " + path);
-    done += static_cast<std::size_t>(wrote);
-  }
+  const int failed = write_all(fd, contents.data(), contents.size());
   ::close(fd);
+  if (failed != 0) throw std::runtime_error("cannot write " + path);
   return path;
 }

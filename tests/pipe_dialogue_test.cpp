@@ -4,7 +4,6 @@
 // bounded wait below turns that into a failure.
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +13,7 @@
 
 #include "child_process.h"
 #include "expected_texts.h"
+#include "posix_streams.h"
 
 namespace {
 
@@ -29,11 +29,11 @@ bool await_prompt(int fd, std::string& received, const std::string& prompt) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got <= 0) return false;
-    received.append(chunk, static_cast<std::size_t>(got));
+    const read_result got =
+        read_when_ready(fd, chunk, sizeof chunk, static_cast<int>(left.count()));
+    if (got.timed_out) continue;
+    if (got.size == 0) return false;
+    received.append(chunk, got.size);
   }
   return true;
 }
