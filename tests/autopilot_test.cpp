@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -71,9 +70,7 @@ TEST(Autopilot, EchoIsTheDialogueWithTheAnswersTyped) {
   std::string script;
   for (const std::string& answer : answers)
     script += answer + "\n";
-  const std::string path = temporary_file(script);
-  const child_result replay = run_capturing(LM_SIMULATOR_PATH, {child_input::file, path}, 30);
-  ::unlink(path.c_str());
+  const child_result replay = run_capturing(LM_SIMULATOR_PATH, {child_input::file, script}, 30);
   EXPECT_EQ(replay.exit_status, 0);
   EXPECT_EQ(replay.output, program_output);
 }
@@ -100,89 +97,56 @@ TEST(Autopilot, SaysWhenAStartCannotBeSaved) {
   }
 }
 
-struct refused_case {
+struct ending_case {
   std::vector<std::string> arguments;
   std::string said;  // what standard error must hold
+  int status;
+  child_output output = child_output::pipe;
+  std::string environment = {};  // "NAME=value" for the autopilot
+  const char* program = LM_AUTOPILOT_PATH;
 };
 
-// Each ends at once with status 2: before, an answer the simulator refused
-// was sent again at every prompt, without end.
-TEST(Autopilot, StopsAtAnArgumentTheSimulatorRefuses) {
-  const refused_case cases[] = {
-      {{"0x10"}, "\"0x10\" as the altitude; it wrote: ERROR: Altitude"},
-      {{"0x1p4"}, "\"0x1p4\" as the altitude; it wrote: ERROR: Altitude"},
-      {{".5e1"}, "\".5e1\" as the altitude; it wrote: ERROR: Altitude"},
-      {{"10000"}, "\"10000\" as the altitude; it wrote: ERROR: Altitude"},
-      {{"5abc"}, "\"5abc\" as the altitude; it wrote: ERROR: Amount of fuel"},
-      {{"1300", "0"}, "\"0\" as the fuel; it wrote: ERROR: Amount of fuel"},
-      {{"1300", "1.5"}, "\"1.5\" as the fuel; it wrote: ERROR: Fuel rate"},
-      {{"1300", "2147483648"}, "\"2147483648\" as the fuel; it wrote: ERROR: Amount of fuel"},
-      {{"1300 500"}, "usage: lm_autopilot"},
-      {{""}, "usage: lm_autopilot"},
-      {{"1300", "500", "9"}, "usage: lm_autopilot"},
-  };
-  for (const refused_case& c : cases) {
-    const std::string what = "arguments \"" + c.arguments[0] + "\"...";
-    const child_result run =
-        run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 10, c.arguments);
-    EXPECT_FALSE(run.timed_out) << what;
-    EXPECT_EQ(run.exit_status, 2) << what;
-    EXPECT_NE(run.errors.find(c.said), std::string::npos) << what << ": " << run.errors;
-    EXPECT_LT(run.output.size(), 1000u) << what;
-  }
-}
-
-TEST(Autopilot, TakesEveryFormTheSimulatorTakes) {
-  const std::vector<std::string> arguments[] = {{"1.3e3", "500"}, {"+1300", "0500"}, {"13e2"}};
-  for (const std::vector<std::string>& a : arguments) {
-    const child_result run = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 60, a);
-    EXPECT_EQ(run.exit_status, 0) << a[0] << ": " << run.errors;
-  }
-}
-
-// Runs `program` with the environment variable `name` set to `value` for it
-// alone.
-child_result run_with_variable(const char* program, const char* name, const std::string& value) {
-  const char* old = std::getenv(name);
-  const std::string saved = old != nullptr ? old : "";
-  ::setenv(name, value.c_str(), 1);
-  child_result run = run_capturing(program, {child_input::closed, ""}, 60);
-  if (old != nullptr) {
-    ::setenv(name, saved.c_str(), 1);
-  } else {
-    ::unsetenv(name);
-  }
-  return run;
-}
-
-TEST(Autopilot, SaysWhenNoFlightCouldBeFlownOrShown) {
-  const child_result missing =
-      run_with_variable(LM_AUTOPILOT_PATH, "LM_SIMULATOR", "/nonexistent/lm_simulator");
-  // A program that ends at once, saying nothing, flew no flight.
-  const child_result silent = run_with_variable(LM_AUTOPILOT_PATH, "LM_SIMULATOR", "/bin/true");
-  const std::string input = temporary_file("");
-  const child_result full =
-      run_with_output(LM_AUTOPILOT_PATH, input.c_str(), output_kind::file, "/dev/full", false, 20);
-  ::unlink(input.c_str());
-  const std::pair<const child_result*, const char*> cases[] = {
-      {&missing, "cannot run /nonexistent/lm_simulator"},
-      {&silent, "did not finish the flight"},
-      {&full, "cannot write to standard output"}};
-  for (const auto& [run, said] : cases) {
-    EXPECT_EQ(run->exit_status, 3) << said;
-    EXPECT_NE(run->errors.find(said), std::string::npos) << said << ": " << run->errors;
-  }
-}
-
-TEST(Autopilot, FindsTheSimulatorOnThePathWhenStartedByName) {
-#ifdef LM_CHILD_WRAPPER
-  GTEST_SKIP() << "an emulator or checker is handed the program's path, not its name";
-#endif
+// Each run ends by itself with its status: 2 at once for an answer the
+// simulator refuses, 0 for every form it takes, 3 when no flight was flown.
+TEST(Autopilot, EndsWithItsStatusWhateverItIsGiven) {
   const std::string program = LM_AUTOPILOT_PATH;
   const char* path = std::getenv("PATH");
-  const child_result run = run_with_variable(
-      "lm_autopilot", "PATH", program.substr(0, program.rfind('/')) + ":" + (path ? path : ""));
-  EXPECT_EQ(run.exit_status, 0) << run.errors;
+  const std::string beside =
+      "PATH=" + program.substr(0, program.rfind('/')) + ":" + (path != nullptr ? path : "");
+  const child_output pipe = child_output::pipe;
+  const ending_case cases[] = {
+      {{"0x10"}, "\"0x10\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{"0x1p4"}, "\"0x1p4\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{".5e1"}, "\".5e1\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{"10000"}, "\"10000\" as the altitude; it wrote: ERROR: Altitude", 2},
+      {{"5abc"}, "\"5abc\" as the altitude; it wrote: ERROR: Amount of fuel", 2},
+      {{"1300", "0"}, "\"0\" as the fuel; it wrote: ERROR: Amount of fuel", 2},
+      {{"1300", "1.5"}, "\"1.5\" as the fuel; it wrote: ERROR: Fuel rate", 2},
+      {{"1300", "2147483648"}, "\"2147483648\" as the fuel; it wrote: ERROR: Amount of fuel", 2},
+      {{"1300 500"}, "usage: lm_autopilot", 2},
+      {{""}, "usage: lm_autopilot", 2},
+      {{"1300", "500", "9"}, "usage: lm_autopilot", 2},
+      {{"1.3e3", "500"}, "", 0},
+      {{"+1300", "0500"}, "", 0},
+      {{"13e2"}, "", 0},
+      {{}, "cannot run /nowhere/lm_simulator", 3, pipe, "LM_SIMULATOR=/nowhere/lm_simulator"},
+      // A program that ends at once, saying nothing, flew no flight.
+      {{}, "did not finish the flight", 3, pipe, "LM_SIMULATOR=/bin/true"},
+      {{}, "cannot write to standard output", 3, child_output::dev_full},
+#ifndef LM_CHILD_WRAPPER  // which is handed the program's path, not its name
+      {{}, "", 0, pipe, beside, "lm_autopilot"},
+#endif
+  };
+  for (const ending_case& c : cases) {
+    const std::string what = testing::PrintToString(c.arguments) + " " + c.environment;
+    const child_result run = run_capturing(
+        c.program, {child_input::closed, "", 0, false, c.output, false, c.environment},
+        c.status == 2 ? 10 : 60, c.arguments);
+    EXPECT_FALSE(run.timed_out) << what;
+    EXPECT_EQ(run.exit_status, c.status) << what;
+    EXPECT_NE(run.errors.find(c.said), std::string::npos) << what << ": " << run.errors;
+    EXPECT_TRUE(c.status == 0 || run.output.size() < 1000) << what << ": " << run.output.size();
+  }
 }
 
 }  // namespace

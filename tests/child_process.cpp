@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "posix_streams.h"
 #include "spawn_child.h"
@@ -20,42 +21,12 @@
 namespace {
 
 using steady = std::chrono::steady_clock;
-
-// Both ends close at exec, so that no child holds another's pipe open.
-void make_pipe(int ends[2]) {
-  if (::pipe(ends) != 0) throw std::runtime_error("no pipe");
-  for (int i = 0; i < 2; ++i)
-    ::fcntl(ends[i], F_SETFD, FD_CLOEXEC);
-}
-
-void make_non_blocking(int fd) {
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
-// Sends the child's standard error to a new temporary file; returns its path.
-std::string capture_errors(posix_spawn_file_actions_t& actions) {
-  std::string path = temporary_file("");
-  posix_spawn_file_actions_addopen(&actions, 2, path.c_str(), O_WRONLY, 0);
-  return path;
-}
-
-// Returns what the file at `path` holds, and removes it.
-std::string take_file(const std::string& path) {
-  std::string text;
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd >= 0) {
-    read_until_end(fd, text, steady::now() + std::chrono::seconds(10));
-    ::close(fd);
-  }
-  ::unlink(path.c_str());
-  return text;
-}
-
 pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
-            const std::vector<std::string>& arguments = {}, long address_space_mib = 0,
-            bool ignore_sigpipe = false) {
+            const std::vector<std::string>& arguments, const child_input& input) {
   pid_t pid = 0;
   std::vector<std::string> words;
+  if (!input.environment.empty()) words = {"env", input.environment};
+  const long address_space_mib = input.address_space_mib;
 #ifdef LM_CHILD_WRAPPER
   // A program built for another machine runs under its emulator, and any
   // program under a checker such as valgrind when the build asks for it.
@@ -72,7 +43,7 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   std::vector<char*> argv(words.size() + 1, nullptr);
   std::transform(words.begin(), words.end(), argv.begin(),
                  [](std::string& word) { return word.data(); });
-  const int failed = spawn_child(pid, &actions, argv.data(), true, ignore_sigpipe);
+  const int failed = spawn_child(pid, &actions, argv.data(), true, input.ignore_sigpipe);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) throw std::runtime_error(std::string("cannot start ") + program);
   return pid;
@@ -81,32 +52,33 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
 }  // namespace
 
 bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
-                    std::chrono::microseconds pause) {
-  char chunk[16384];
+                    std::chrono::milliseconds pause) {
+  char chunk[65536];
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
     if (left.count() <= 0) return false;
     const read_result got =
         read_when_ready(fd, chunk, sizeof chunk, static_cast<int>(left.count()));
-    if (got.timed_out) return false;
+    if (got.timed_out) continue;
     if (got.size == 0) return true;
     text.append(chunk, got.size);
-    if (pause.count() > 0) std::this_thread::sleep_for(pause);
+    std::this_thread::sleep_for(pause);
   }
 }
 
 child_result finish_child(const interactive_child& child, int seconds) {
+  const pid_t pid = child.pid;
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   int status = 0;
   child_result result{{}, {}, -1, 0, false, 0.0};
   rusage usage{};
   for (;;) {
-    const pid_t done = ::wait4(child.pid, &status, WNOHANG, &usage);
-    if (done == child.pid) break;
+    const pid_t done = ::wait4(pid, &status, WNOHANG, &usage);
+    if (done == pid) break;
     if (steady::now() > deadline) {
-      ::kill(child.pid, SIGKILL);
-      ::wait4(child.pid, &status, 0, &usage);
+      ::kill(pid, SIGKILL);
+      ::wait4(pid, &status, 0, &usage);
       result.timed_out = true;
       break;
     }
@@ -114,7 +86,10 @@ child_result finish_child(const interactive_child& child, int seconds) {
   }
   if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.errors = take_file(child.errors_path);
+  const int errors = ::open(child.errors_path.c_str(), O_RDONLY);
+  read_until_end(errors, result.errors, steady::now() + std::chrono::seconds(10));
+  ::close(errors);
+  ::unlink(child.errors_path.c_str());
   for (const timeval& t : {usage.ru_utime, usage.ru_stime})
     result.cpu_seconds += static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
   return result;
@@ -122,73 +97,58 @@ child_result finish_child(const interactive_child& child, int seconds) {
 
 child_result run_capturing(const char* program, const child_input& input, int seconds,
                            const std::vector<std::string>& arguments) {
-  int out[2];
-  make_pipe(out);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (input.kind == child_input::file) {
-    posix_spawn_file_actions_addopen(&actions, 0, input.path.c_str(), O_RDONLY, 0);
-  } else {
-    posix_spawn_file_actions_addclose(&actions, 0);
-  }
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  std::string errors_path = capture_errors(actions);
-  const pid_t pid = spawn(program, actions, arguments, input.address_space_mib);
-  ::close(out[1]);
+  const interactive_child child = start_child(program, input, arguments);
+  const std::chrono::milliseconds pause(input.slow_non_blocking ? 2 : 0);
+  std::thread typist([&input, &child, pause] {
+    if (child.to_child < 0) return;
+    signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
+    for (std::size_t at = 0; at < input.text.size(); at += 5) {
+      const std::string piece = input.text.substr(at, 5);
+      if (write_all(child.to_child, piece.data(), piece.size()) != 0) break;
+      std::this_thread::sleep_for(pause);
+    }
+    ::close(child.to_child);
+  });
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   std::string text;
-  const bool ended = read_until_end(out[0], text, deadline);
-  ::close(out[0]);
-  child_result result = finish_child({pid, -1, -1, std::move(errors_path)}, ended ? seconds : 0);
+  const bool ended =
+      child.from_child < 0 || read_until_end(child.from_child, text, deadline, pause);
+  child_result result = finish_child(child, ended ? seconds : 0);
+  typist.join();
+  if (child.from_child >= 0) ::close(child.from_child);
   result.output = std::move(text);
   result.timed_out = result.timed_out || !ended;
   return result;
 }
 
-child_result run_with_output(const char* program, const char* input_path, output_kind kind,
-                             const char* output_path, bool ignore_sigpipe, int seconds) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, input_path, O_RDONLY, 0);
-  int out[2] = {-1, -1};
-  switch (kind) {
-    case output_kind::file:
-      posix_spawn_file_actions_addopen(&actions, 1, output_path, O_WRONLY, 0);
-      break;
-    case output_kind::closed:
-      posix_spawn_file_actions_addclose(&actions, 1);
-      break;
-    case output_kind::abandoned_pipe:
-      make_pipe(out);
-      ::close(out[0]);
-      posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-      break;
-  }
-  std::string errors_path = capture_errors(actions);
-  const pid_t pid = spawn(program, actions, {}, 0, ignore_sigpipe);
-  if (out[1] >= 0) ::close(out[1]);
-  return finish_child({pid, -1, -1, std::move(errors_path)}, seconds);
-}
-
-interactive_child start_interactive(const char* program, const std::string& input_path,
-                                    bool non_blocking_input, bool non_blocking_output) {
-  int in[2] = {-1, -1};
+interactive_child start_child(const char* program, const child_input& input,
+                              const std::vector<std::string>& arguments) {
+  int in[2];
   int out[2];
-  make_pipe(out);
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
+    throw std::runtime_error("no pipe");
+  }
+  for (const int end : {in[0], out[1]})
+    if (input.slow_non_blocking) ::fcntl(end, F_SETFL, O_NONBLOCK);
+  if (input.kind != child_input::typed) ::close(std::exchange(in[1], -1));
+  if (input.output != child_output::pipe) ::close(std::exchange(out[0], -1));
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (input_path.empty()) {
-    make_pipe(in);
-    if (non_blocking_input) make_non_blocking(in[0]);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 0, input_path.c_str(), O_RDONLY, 0);
-  }
-  if (non_blocking_output) make_non_blocking(out[1]);
+  const std::string input_path = temporary_file(input.text);
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  std::string errors_path = capture_errors(actions);
-  const pid_t pid = spawn(program, actions);
-  if (in[0] >= 0) ::close(in[0]);
+  // A file opened, or a descriptor closed, in a pipe's place where asked.
+  if (input.kind == child_input::file)
+    posix_spawn_file_actions_addopen(&actions, 0, input_path.c_str(), O_RDONLY, 0);
+  if (input.kind == child_input::closed) posix_spawn_file_actions_addclose(&actions, 0);
+  if (input.output == child_output::dev_full)
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+  if (input.output == child_output::closed) posix_spawn_file_actions_addclose(&actions, 1);
+  std::string errors_path = temporary_file("");
+  posix_spawn_file_actions_addopen(&actions, 2, errors_path.c_str(), O_WRONLY, 0);
+  const pid_t pid = spawn(program, actions, arguments, input);
+  ::unlink(input_path.c_str());  // posix_spawn returns once the child has opened it
+  ::close(in[0]);
   ::close(out[1]);
   return {pid, in[1], out[0], std::move(errors_path)};
 }

@@ -31,6 +31,7 @@ bool await_prompt(int fd, std::string& received, const std::string& prompt) {
     if (left.count() <= 0) return false;
     const read_result got =
         read_when_ready(fd, chunk, sizeof chunk, static_cast<int>(left.count()));
+    if (got.timed_out) continue;
     if (got.size == 0) return false;
     received.append(chunk, got.size);
   }
@@ -49,7 +50,7 @@ struct dialogue {
 
 // Plays the dialogue and returns the child's whole output and status.
 child_result play(const dialogue& d) {
-  const interactive_child child = start_interactive(LM_SIMULATOR_PATH);
+  const interactive_child child = start_child(LM_SIMULATOR_PATH, {child_input::typed, ""});
   std::string received;
   for (const exchange& e : d.exchanges) {
     if (!await_prompt(child.from_child, received, e.prompt)) {
@@ -57,7 +58,8 @@ child_result play(const dialogue& d) {
       ADD_FAILURE() << "prompt never arrived: \"" << e.prompt << "\"; got so far:\n" << received;
       break;
     }
-    EXPECT_EQ(write_all(child.to_child, e.answer.data(), e.answer.size()), 0);
+    EXPECT_EQ(::write(child.to_child, e.answer.data(), e.answer.size()),
+              static_cast<ssize_t>(e.answer.size()));
   }
   if (d.close_input_after) ::close(child.to_child);
   read_until_end(child.from_child, received,
