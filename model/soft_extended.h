@@ -5,9 +5,11 @@
 // subtraction, multiplication and division each work out the exact result
 // as a 64-bit significand plus the bits beyond it that decide rounding, and
 // hand that to one rounding routine: round to nearest, ties to even, at 64
-// bits. Conversion to binary64 rounds the same way, to subnormals and to
-// infinity as the magnitude requires. Signed zeros follow IEEE 754 (x - x
-// is +0); infinities and NaN propagate without undefined behaviour.
+// bits. Conversion to binary64 rounds by the same rule (binary64.h holds
+// it and the encoding), to subnormals and to infinity as the magnitude
+// requires. Signed zeros follow IEEE 754 (x - x is +0); infinities and NaN
+// propagate without undefined behaviour, all decided in one function,
+// soft_special_result.
 //
 // The exponent is a 32-bit integer, wider than the x87 format's 15 bits,
 // so results never overflow or underflow the format itself: they agree
@@ -18,18 +20,16 @@
 #define LM_MODEL_SOFT_EXTENDED_H_
 
 #include <cstdint>
-#include <cstring>
 
+#include "binary64.h"
 #include "wide_uint.h"
-
-enum class soft_class : std::uint8_t { zero, finite, infinite, nan };
 
 // A finite nonzero value is (-1)^negative * significand * 2^(exponent - 63),
 // with bit 63 of the significand set, so the leading bit's weight is
 // 2^exponent. Zeros and infinities keep only their sign; the other fields
 // are unused for them and for NaN.
 struct soft_extended {
-  soft_class kind;
+  value_class kind;
   bool negative;
   std::int32_t exponent;
   std::uint64_t significand;
@@ -58,13 +58,13 @@ inline double soft_to_binary64(soft_extended x);
 constexpr std::uint64_t soft_top_bit = std::uint64_t{1} << 63;
 
 inline soft_extended soft_zero(bool negative) {
-  return {soft_class::zero, negative, 0, 0};
+  return {value_class::zero, negative, 0, 0};
 }
 inline soft_extended soft_infinity(bool negative) {
-  return {soft_class::infinite, negative, 0, 0};
+  return {value_class::infinite, negative, 0, 0};
 }
 inline soft_extended soft_nan() {
-  return {soft_class::nan, false, 0, 0};
+  return {value_class::nan, false, 0, 0};
 }
 
 // The one rounding routine. The exact result is
@@ -74,14 +74,14 @@ inline soft_extended soft_nan() {
 // Rounds to nearest, ties to even.
 inline soft_extended soft_round_and_pack(bool negative, std::int32_t exponent,
                                          std::uint64_t significand, std::uint64_t extra) {
-  if (extra > soft_top_bit || (extra == soft_top_bit && (significand & 1) != 0)) {
+  if (rounds_up_to_nearest_even(significand, extra)) {
     ++significand;
     if (significand == 0) {  // carried out of the top: 1.111...1 became 10.000...0
       significand = soft_top_bit;
       ++exponent;
     }
   }
-  return {soft_class::finite, negative, exponent, significand};
+  return {value_class::finite, negative, exponent, significand};
 }
 
 // Rounds an exact nonzero result held as a 128-bit integer whose bit 127
@@ -94,23 +94,56 @@ inline soft_extended soft_normalize_round_and_pack(bool negative, std::int32_t t
   return soft_round_and_pack(negative, top_exponent - shift, normal.hi, normal.lo);
 }
 
-// Special operands of addition and subtraction, b's sign already flipped
-// for a subtraction. Returns false when both are finite and nonzero.
-inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
-                             soft_extended& result) {
-  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
+// The operations as the special cases tell them apart: a subtraction is
+// an addition with b's sign flipped.
+enum class soft_operation : std::uint8_t { add, multiply, divide };
+
+// Every special case of the operations, in one place. When a or b is zero,
+// infinite or NaN, sets result to what IEEE 754 defines and returns true;
+// returns false when both are finite and nonzero.
+inline bool soft_special_result(soft_operation op, const soft_extended& a, const soft_extended& b,
+                                soft_extended& result) {
+  if (a.kind == value_class::finite && b.kind == value_class::finite) return false;
+  if (a.kind == value_class::nan || b.kind == value_class::nan) {
     result = soft_nan();
-  } else if (a.kind == soft_class::infinite) {
-    result = (b.kind == soft_class::infinite && b.negative != a.negative) ? soft_nan() : a;
-  } else if (b.kind == soft_class::infinite) {
-    result = b;
-  } else if (a.kind == soft_class::zero) {
-    // -0 + -0 is -0; any other sum of zeros is +0.
-    result = b.kind == soft_class::zero ? soft_zero(a.negative && b.negative) : b;
-  } else if (b.kind == soft_class::zero) {
-    result = a;
-  } else {
-    return false;
+    return true;
+  }
+  const bool a_infinite = a.kind == value_class::infinite;
+  const bool b_infinite = b.kind == value_class::infinite;
+  const bool a_zero = a.kind == value_class::zero;
+  const bool b_zero = b.kind == value_class::zero;
+  const bool sign = a.negative != b.negative;  // of a product or a quotient
+  switch (op) {
+    case soft_operation::add:
+      if (a_infinite) {
+        result = (b_infinite && b.negative != a.negative) ? soft_nan() : a;
+      } else if (b_infinite) {
+        result = b;
+      } else if (a_zero) {
+        // -0 + -0 is -0; any other sum of zeros is +0.
+        result = b_zero ? soft_zero(a.negative && b.negative) : b;
+      } else {
+        result = a;  // b is zero
+      }
+      break;
+    case soft_operation::multiply:
+      if (a_infinite || b_infinite) {
+        result = (a_zero || b_zero) ? soft_nan() : soft_infinity(sign);
+      } else {
+        result = soft_zero(sign);
+      }
+      break;
+    case soft_operation::divide:
+      if (a_infinite) {
+        result = b_infinite ? soft_nan() : soft_infinity(sign);
+      } else if (b_infinite) {
+        result = soft_zero(sign);
+      } else if (b_zero) {
+        result = a_zero ? soft_nan() : soft_infinity(sign);
+      } else {
+        result = soft_zero(sign);  // a is zero
+      }
+      break;
   }
   return true;
 }
@@ -118,7 +151,7 @@ inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
 // a + b where b's sign is already what the operation needs.
 inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
   soft_extended special;
-  if (soft_add_special(a, b, special)) return special;
+  if (soft_special_result(soft_operation::add, a, b, special)) return special;
 
   // Let a be the larger in magnitude, so that the result takes a's sign
   // and the smaller operand is the one shifted right.
@@ -149,18 +182,22 @@ inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended soft_from_binary64(double x) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &x, sizeof bits);
-  const bool negative = (bits >> 63) != 0;
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased == 0x7ff) return fraction != 0 ? soft_nan() : soft_infinity(negative);
-  if (biased == 0) {
-    if (fraction == 0) return soft_zero(negative);
-    const int shift = leading_zeros64(fraction);  // subnormal: normalize it
-    return {soft_class::finite, negative, -1074 + 63 - shift, fraction << shift};
+  const binary64_parts parts = binary64_parts_of(x);
+  switch (parts.kind) {
+    case value_class::zero:
+      return soft_zero(parts.negative);
+    case value_class::infinite:
+      return soft_infinity(parts.negative);
+    case value_class::nan:
+      return soft_nan();
+    case value_class::finite:
+      break;
   }
-  return {soft_class::finite, negative, biased - 1023, (fraction | (std::uint64_t{1} << 52)) << 11};
+  // Normal or subnormal alike: the significand's leading one moves to bit
+  // 63.
+  const int shift = leading_zeros64(parts.significand);
+  return {value_class::finite, parts.negative, parts.exponent + 63 - shift,
+          parts.significand << shift};
 }
 
 inline soft_extended soft_from_int32(std::int32_t x) {
@@ -169,7 +206,7 @@ inline soft_extended soft_from_int32(std::int32_t x) {
   const std::int64_t wide = x;  // where -INT32_MIN fits
   const auto magnitude = static_cast<std::uint64_t>(negative ? -wide : wide);
   const int shift = leading_zeros64(magnitude);
-  return {soft_class::finite, negative, 63 - shift, magnitude << shift};
+  return {value_class::finite, negative, 63 - shift, magnitude << shift};
 }
 
 inline soft_extended operator+(soft_extended a, soft_extended b) {
@@ -182,13 +219,9 @@ inline soft_extended operator-(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended operator*(soft_extended a, soft_extended b) {
+  soft_extended special;
+  if (soft_special_result(soft_operation::multiply, a, b, special)) return special;
   const bool negative = a.negative != b.negative;
-  if (a.kind == soft_class::nan || b.kind == soft_class::nan) return soft_nan();
-  if (a.kind == soft_class::infinite || b.kind == soft_class::infinite) {
-    if (a.kind == soft_class::zero || b.kind == soft_class::zero) return soft_nan();
-    return soft_infinity(negative);
-  }
-  if (a.kind == soft_class::zero || b.kind == soft_class::zero) return soft_zero(negative);
   // The product of the significands is exact in 128 bits, and its bit 127
   // has the weight 2^(ea - 63 + eb - 63 + 127).
   const wide_uint product = wide_mul(a.significand, b.significand);
@@ -196,20 +229,13 @@ inline soft_extended operator*(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended operator/(soft_extended a, soft_extended b) {
+  soft_extended special;
+  if (soft_special_result(soft_operation::divide, a, b, special)) return special;
   const bool negative = a.negative != b.negative;
-  if (a.kind == soft_class::nan || b.kind == soft_class::nan) return soft_nan();
-  if (a.kind == soft_class::infinite) {
-    return b.kind == soft_class::infinite ? soft_nan() : soft_infinity(negative);
-  }
-  if (b.kind == soft_class::infinite) return soft_zero(negative);
-  if (b.kind == soft_class::zero) {
-    return a.kind == soft_class::zero ? soft_nan() : soft_infinity(negative);
-  }
-  if (a.kind == soft_class::zero) return soft_zero(negative);
 
   // Dividing by a power of two only moves the exponent.
   if (b.significand == soft_top_bit) {
-    return {soft_class::finite, negative, a.exponent - b.exponent, a.significand};
+    return {value_class::finite, negative, a.exponent - b.exponent, a.significand};
   }
   // q = floor(sa * 2^64 / sb) has 64 or 65 bits. With 65, the lowest is
   // the rounding bit; with 64, the remainder against half the divisor
@@ -235,22 +261,23 @@ inline soft_extended operator/(soft_extended a, soft_extended b) {
 }
 
 inline double soft_to_binary64(soft_extended x) {
-  std::uint64_t bits = x.negative ? soft_top_bit : 0;
+  std::uint64_t bits = x.negative ? binary64_sign_bit : 0;
   switch (x.kind) {
-    case soft_class::zero:
+    case value_class::zero:
       break;
-    case soft_class::nan:
-      bits = 0x7ff8000000000000u;
+    case value_class::nan:
+      bits = binary64_quiet_nan_bits;
       break;
-    case soft_class::infinite:
-      bits |= 0x7ff0000000000000u;
+    case value_class::infinite:
+      bits |= binary64_infinity_bits;
       break;
-    case soft_class::finite: {
+    case value_class::finite: {
       // Keep 53 bits, or fewer when the result is subnormal in binary64;
       // the bits below decide the rounding.
+      constexpr std::int64_t lowest_normal = 1 - binary64_exponent_bias;
       const std::int64_t exponent = x.exponent;
-      std::int64_t shift = 11;
-      if (exponent < -1022) shift += -1022 - exponent;
+      std::int64_t shift = 63 - binary64_fraction_bits;
+      if (exponent < lowest_normal) shift += lowest_normal - exponent;
       std::uint64_t kept = 0;
       std::uint64_t rest = 0;  // the dropped bits, as a fraction of 2^64
       if (shift < 64) {
@@ -261,18 +288,18 @@ inline double soft_to_binary64(soft_extended x) {
       } else {
         rest = 1;  // below a half of the smallest subnormal
       }
-      if (rest > soft_top_bit || (rest == soft_top_bit && (kept & 1) != 0)) ++kept;
-      if (exponent >= -1022) {
-        std::int64_t biased = exponent + 1023;
-        if (kept == (std::uint64_t{1} << 53)) {  // rounding carried into a new binade
-          kept >>= 1;
+      if (rounds_up_to_nearest_even(kept, rest)) ++kept;
+      if (exponent >= lowest_normal) {
+        std::int64_t biased = exponent + binary64_exponent_bias;
+        if (kept == (std::uint64_t{1} << (binary64_fraction_bits + 1))) {
+          kept >>= 1;  // rounding carried into a new binade
           ++biased;
         }
-        if (biased >= 0x7ff) {
-          bits |= 0x7ff0000000000000u;
+        if (biased >= binary64_biased_exponent_ones) {
+          bits |= binary64_infinity_bits;
         } else {
-          bits |=
-              (static_cast<std::uint64_t>(biased) << 52) | (kept & ((std::uint64_t{1} << 52) - 1));
+          bits |= (static_cast<std::uint64_t>(biased) << binary64_fraction_bits) |
+                  (kept & binary64_fraction_mask);
         }
       } else {
         // A subnormal that rounds up to 2^52 becomes the smallest normal,
@@ -282,9 +309,7 @@ inline double soft_to_binary64(soft_extended x) {
       break;
     }
   }
-  double result = 0;
-  std::memcpy(&result, &bits, sizeof result);
-  return result;
+  return binary64_from_bits(bits);
 }
 
 #endif  // LM_MODEL_SOFT_EXTENDED_H_

@@ -7,26 +7,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
 
+#include "same_binary64.h"
 #include "soft_extended.h"
 #include "wide_uint.h"
-#include "same_binary64.h"
-
-#if LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
-#define LM_CAN_COMPARE_WITH_HARDWARE 1
-#endif
+#include "x87_long_double.h"
 
 namespace {
 
 using generator = std::mt19937_64;
 
-#ifdef LM_CAN_COMPARE_WITH_HARDWARE
+#if LM_X87_LONG_DOUBLE
 
 // Returns a significand with bit 63 set, drawn from shapes that make the
 // hard cases common: plain random bits; a single bit or a few; all ones;
@@ -54,19 +50,19 @@ std::uint64_t random_significand(generator& random) {
 }
 
 soft_extended make_finite(bool negative, std::int32_t exponent, std::uint64_t significand) {
-  return {soft_class::finite, negative, exponent, significand};
+  return {value_class::finite, negative, exponent, significand};
 }
 
 long double to_native(const soft_extended& x) {
   switch (x.kind) {
-    case soft_class::zero:
+    case value_class::zero:
       return x.negative ? -0.0L : 0.0L;
-    case soft_class::infinite:
+    case value_class::infinite:
       return x.negative ? -std::numeric_limits<long double>::infinity()
                         : std::numeric_limits<long double>::infinity();
-    case soft_class::nan:
+    case value_class::nan:
       return std::numeric_limits<long double>::quiet_NaN();
-    case soft_class::finite:
+    case value_class::finite:
       break;
   }
   const long double magnitude =
@@ -77,7 +73,7 @@ long double to_native(const soft_extended& x) {
 // Returns whether the soft value is the same datum as the hardware's,
 // compared through the x87 encoding: sign, exponent and all 64 bits.
 bool same(const soft_extended& soft, long double native) {
-  if (std::isnan(native)) return soft.kind == soft_class::nan;
+  if (std::isnan(native)) return soft.kind == value_class::nan;
   const long double converted = to_native(soft);
   unsigned char a[10];
   unsigned char b[10];
@@ -189,7 +185,7 @@ TEST(SoftExtended, MatchesTheHardwareOnSpecialOperands) {
   // x - x is +0, and x + -x too.
   const soft_extended x = soft_from_binary64(1.62);
   const soft_extended difference = x - x;
-  EXPECT_EQ(difference.kind, soft_class::zero);
+  EXPECT_EQ(difference.kind, value_class::zero);
   EXPECT_FALSE(difference.negative);
 }
 
@@ -217,7 +213,7 @@ TEST(SoftExtended, MatchesTheHardwareOnTenMillionPairs) {
   GTEST_SKIP() << "no x87 extended hardware to compare with; the vector test still runs";
 }
 
-#endif  // LM_CAN_COMPARE_WITH_HARDWARE
+#endif  // LM_X87_LONG_DOUBLE
 
 // These hold on any platform: results that the format defines exactly.
 struct exact_case {
@@ -300,6 +296,17 @@ TEST(WideUint, PortableArithmeticMatchesInt128) {
 
 #endif
 
+TEST(WideUint, LeadingZerosCountUpToTheTopBit) {
+  generator random(5);
+  for (int top = 0; top < 64; ++top) {
+    const std::uint64_t bit = std::uint64_t{1} << top;
+    for (const std::uint64_t x : {bit, bit | (bit - 1), bit | (random() & (bit - 1))}) {
+      ASSERT_EQ(leading_zeros64_portable(x), 63 - top) << std::hex << x;
+      ASSERT_EQ(leading_zeros64(x), 63 - top) << std::hex << x;
+    }
+  }
+}
+
 TEST(WideUint, ShiftRightJamKeepsTheLostBits) {
   struct jam_case {
     wide_uint x;
@@ -309,7 +316,7 @@ TEST(WideUint, ShiftRightJamKeepsTheLostBits) {
   const jam_case cases[] = {
       {{1, 0}, 0, {1, 0}},   {{1, 0}, 64, {0, 1}},  {{1, 1}, 64, {0, 1}},  {{2, 1}, 65, {0, 1}},
       {{3, 0}, 65, {0, 1}},  {{0, 4}, 2, {0, 1}},   {{0, 5}, 2, {0, 1}},   {{0, 6}, 1, {0, 3}},
-      {{1, 0}, 127, {0, 1}}, {{0, 0}, 200, {0, 0}}, {{0, 1}, 200, {0, 1}},
+      {{1, 0}, 127, {0, 1}}, {{0, 0}, 200, {0, 0}}, {{0, 1}, 200, {0, 1}}, {{0, 8}, 1, {0, 4}},
   };
   for (const jam_case& c : cases) {
     EXPECT_EQ(wide_shift_right_jam(c.x, c.shift), c.expected) << c.shift;
