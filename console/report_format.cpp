@@ -85,9 +85,9 @@ char* put_padding(char* p, int length, int width) {
 // The magnitude is m * 2^e with an integer significand m < 2^53; m * 100
 // needs at most 60 bits, so the scaled value is that integer shifted by e,
 // and the bits shifted out decide the rounding exactly.
-bool hundredths(const binary64_parts& value, std::uint64_t& result) {
-  const std::uint64_t scaled = value.significand * 100;
-  const int exponent = value.exponent;
+bool hundredths(const binary64_magnitude& magnitude, std::uint64_t& result) {
+  const std::uint64_t scaled = magnitude.significand * 100;
+  const int exponent = magnitude.exponent;
   if (exponent >= 0) {
     if (exponent > 2) return false;  // 2^60 * 2^3 would pass 63 bits
     result = scaled << exponent;
@@ -146,22 +146,25 @@ char* put_big_integer_before(char* end, std::uint64_t significand, int exponent)
 
 // Magnitudes of 2^55 and more, which are whole numbers, and the special
 // values: rare enough that their cost does not matter.
-char* put_fixed2_slowly(char* p, const binary64_parts& value, int width) {
+char* put_fixed2_slowly(char* p, double x, int width) {
+  const binary64_fields value = binary64_fields_of(x);
   char text[formatted_number_capacity];
   char* const text_end = text + sizeof text;
   char* begin = text_end;
-  if (value.kind == value_class::nan) {
+  const bool nan = !binary64_is_finite(value) && value.fraction != 0;
+  if (nan) {
     begin -= 3;
     put_text(begin, "nan");
-  } else if (value.kind == value_class::infinite) {
+  } else if (!binary64_is_finite(value)) {
     begin -= 3;
     put_text(begin, "inf");
   } else {
+    const binary64_magnitude magnitude = binary64_magnitude_of(value);
     begin -= 3;
     put_text(begin, ".00");
-    begin = put_big_integer_before(begin, value.significand, value.exponent);
+    begin = put_big_integer_before(begin, magnitude.significand, magnitude.exponent);
   }
-  if (value.negative && value.kind != value_class::nan) *--begin = '-';
+  if (value.negative && !nan) *--begin = '-';
   const auto length = static_cast<std::size_t>(text_end - begin);
   p = put_padding(p, static_cast<int>(length), width);
   std::memcpy(p, begin, length);
@@ -182,11 +185,12 @@ char* put_integer(char* p, std::int32_t value, int width) {
 }
 
 char* put_fixed2(char* p, double value, int width) {
-  const binary64_parts parts = binary64_parts_of(value);
-  const bool finite = parts.kind == value_class::finite || parts.kind == value_class::zero;
+  const binary64_fields fields = binary64_fields_of(value);
   std::uint64_t scaled = 0;
-  if (!finite || !hundredths(parts, scaled)) return put_fixed2_slowly(p, parts, width);
-  const bool negative = parts.negative;
+  if (!binary64_is_finite(fields) || !hundredths(binary64_magnitude_of(fields), scaled)) {
+    return put_fixed2_slowly(p, value, width);
+  }
+  const bool negative = fields.negative;
   const std::uint64_t whole = scaled / 100;
   const int digits = decimal_digits(whole);
   p = put_padding(p, digits + 3 + (negative ? 1 : 0), width);

@@ -2,10 +2,9 @@
 // rounding rule that every conversion the program makes keeps.
 //
 // The software extended arithmetic and the report formats both take a
-// double apart into sign, integer significand and power of two, and both
-// round by dropping low bits: each does so through the two functions here,
-// so that the program has one reading of the encoding and one rounding
-// rule, round to nearest, ties to even.
+// double apart and both round by dropping low bits: each does so through
+// the functions here, so that the program has one reading of the encoding
+// and one rounding rule, round to nearest, ties to even.
 
 #ifndef LM_MODEL_BINARY64_H_
 #define LM_MODEL_BINARY64_H_
@@ -13,10 +12,6 @@
 #include <cstdint>
 #include <cstring>
 
-// What a value is, apart from its sign.
-enum class value_class : std::uint8_t { zero, finite, infinite, nan };
-
-// The encoding's fields.
 constexpr int binary64_fraction_bits = 52;
 constexpr std::uint64_t binary64_fraction_mask = (std::uint64_t{1} << binary64_fraction_bits) - 1;
 constexpr std::uint64_t binary64_sign_bit = std::uint64_t{1} << 63;
@@ -26,38 +21,44 @@ constexpr std::uint64_t binary64_infinity_bits = std::uint64_t{binary64_biased_e
                                                  << binary64_fraction_bits;
 constexpr std::uint64_t binary64_quiet_nan_bits = binary64_infinity_bits | std::uint64_t{1} << 51;
 
-// The smallest power of two a binary64 holds: a subnormal's significand
-// counts in units of it.
+// The weight of a subnormal's lowest bit, the smallest power of two a
+// binary64 holds.
 constexpr int binary64_lowest_exponent = 1 - binary64_exponent_bias - binary64_fraction_bits;
 
-// A binary64 taken apart. A zero or finite value is
-// (-1)^negative * significand * 2^exponent, with an integer significand
-// below 2^53 (below 2^52 for subnormals, 0 for zeros); an infinity keeps
-// only its sign, and a NaN nothing.
-struct binary64_parts {
-  value_class kind;
+// The three fields of the encoding.
+struct binary64_fields {
   bool negative;
+  int biased_exponent;     // 0 for zeros and subnormals, all ones for infinities and NaN
+  std::uint64_t fraction;  // the 52 bits below the significand's leading one
+};
+
+// Returns the fields of x.
+inline binary64_fields binary64_fields_of(double x) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return {(bits & binary64_sign_bit) != 0,
+          static_cast<int>((bits >> binary64_fraction_bits) & binary64_biased_exponent_ones),
+          bits & binary64_fraction_mask};
+}
+
+// Returns whether the fields hold a zero or a finite value.
+inline bool binary64_is_finite(const binary64_fields& x) {
+  return x.biased_exponent != binary64_biased_exponent_ones;
+}
+
+// The magnitude of a zero or finite value as significand * 2^exponent, with
+// an integer significand below 2^53 (below 2^52 for subnormals, 0 for
+// zeros).
+struct binary64_magnitude {
   std::uint64_t significand;
   int exponent;
 };
 
-// Returns the parts of x, exactly.
-inline binary64_parts binary64_parts_of(double x) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &x, sizeof bits);
-  const bool negative = (bits & binary64_sign_bit) != 0;
-  const int biased =
-      static_cast<int>((bits >> binary64_fraction_bits) & binary64_biased_exponent_ones);
-  const std::uint64_t fraction = bits & binary64_fraction_mask;
-  if (biased == binary64_biased_exponent_ones) {
-    return {fraction != 0 ? value_class::nan : value_class::infinite, negative, 0, 0};
-  }
-  if (biased == 0) {
-    return {fraction != 0 ? value_class::finite : value_class::zero, negative, fraction,
-            binary64_lowest_exponent};
-  }
-  return {value_class::finite, negative, fraction | (std::uint64_t{1} << binary64_fraction_bits),
-          biased + binary64_lowest_exponent - 1};
+// Returns the magnitude of x exactly; needs binary64_is_finite(x).
+inline binary64_magnitude binary64_magnitude_of(const binary64_fields& x) {
+  if (x.biased_exponent == 0) return {x.fraction, binary64_lowest_exponent};
+  return {x.fraction | (std::uint64_t{1} << binary64_fraction_bits),
+          x.biased_exponent + binary64_lowest_exponent - 1};
 }
 
 // Returns the binary64 whose encoding is `bits`.

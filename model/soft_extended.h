@@ -8,8 +8,8 @@
 // bits. Conversion to binary64 rounds by the same rule (binary64.h holds
 // it and the encoding), to subnormals and to infinity as the magnitude
 // requires. Signed zeros follow IEEE 754 (x - x is +0); infinities and NaN
-// propagate without undefined behaviour, all decided in one function,
-// soft_special_result.
+// propagate without undefined behaviour, all decided in one place, the
+// soft_*_special functions.
 //
 // The exponent is a 32-bit integer, wider than the x87 format's 15 bits,
 // so results never overflow or underflow the format itself: they agree
@@ -24,12 +24,14 @@
 #include "binary64.h"
 #include "wide_uint.h"
 
+enum class soft_class : std::uint8_t { zero, finite, infinite, nan };
+
 // A finite nonzero value is (-1)^negative * significand * 2^(exponent - 63),
 // with bit 63 of the significand set, so the leading bit's weight is
 // 2^exponent. Zeros and infinities keep only their sign; the other fields
 // are unused for them and for NaN.
 struct soft_extended {
-  value_class kind;
+  soft_class kind;
   bool negative;
   std::int32_t exponent;
   std::uint64_t significand;
@@ -58,13 +60,13 @@ inline double soft_to_binary64(soft_extended x);
 constexpr std::uint64_t soft_top_bit = std::uint64_t{1} << 63;
 
 inline soft_extended soft_zero(bool negative) {
-  return {value_class::zero, negative, 0, 0};
+  return {soft_class::zero, negative, 0, 0};
 }
 inline soft_extended soft_infinity(bool negative) {
-  return {value_class::infinite, negative, 0, 0};
+  return {soft_class::infinite, negative, 0, 0};
 }
 inline soft_extended soft_nan() {
-  return {value_class::nan, false, 0, 0};
+  return {soft_class::nan, false, 0, 0};
 }
 
 // The one rounding routine. The exact result is
@@ -81,7 +83,7 @@ inline soft_extended soft_round_and_pack(bool negative, std::int32_t exponent,
       ++exponent;
     }
   }
-  return {value_class::finite, negative, exponent, significand};
+  return {soft_class::finite, negative, exponent, significand};
 }
 
 // Rounds an exact nonzero result held as a 128-bit integer whose bit 127
@@ -94,56 +96,63 @@ inline soft_extended soft_normalize_round_and_pack(bool negative, std::int32_t t
   return soft_round_and_pack(negative, top_exponent - shift, normal.hi, normal.lo);
 }
 
-// The operations as the special cases tell them apart: a subtraction is
-// an addition with b's sign flipped.
-enum class soft_operation : std::uint8_t { add, multiply, divide };
+// The special cases, all here: what IEEE 754 defines when an operand is
+// zero, infinite or NaN. Each returns false when both operands are finite
+// and nonzero; otherwise it sets result and returns true. They are three
+// small functions rather than one, so that each operation stays small
+// enough for the compiler to inline it into the formulas.
 
-// Every special case of the operations, in one place. When a or b is zero,
-// infinite or NaN, sets result to what IEEE 754 defines and returns true;
-// returns false when both are finite and nonzero.
-inline bool soft_special_result(soft_operation op, const soft_extended& a, const soft_extended& b,
-                                soft_extended& result) {
-  if (a.kind == value_class::finite && b.kind == value_class::finite) return false;
-  if (a.kind == value_class::nan || b.kind == value_class::nan) {
+// For a + b, with b's sign already flipped for a subtraction.
+inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
+                             soft_extended& result) {
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
     result = soft_nan();
-    return true;
+  } else if (a.kind == soft_class::infinite) {
+    result = (b.kind == soft_class::infinite && b.negative != a.negative) ? soft_nan() : a;
+  } else if (b.kind == soft_class::infinite) {
+    result = b;
+  } else if (a.kind == soft_class::zero) {
+    // -0 + -0 is -0; any other sum of zeros is +0.
+    result = b.kind == soft_class::zero ? soft_zero(a.negative && b.negative) : b;
+  } else if (b.kind == soft_class::zero) {
+    result = a;
+  } else {
+    return false;
   }
-  const bool a_infinite = a.kind == value_class::infinite;
-  const bool b_infinite = b.kind == value_class::infinite;
-  const bool a_zero = a.kind == value_class::zero;
-  const bool b_zero = b.kind == value_class::zero;
-  const bool sign = a.negative != b.negative;  // of a product or a quotient
-  switch (op) {
-    case soft_operation::add:
-      if (a_infinite) {
-        result = (b_infinite && b.negative != a.negative) ? soft_nan() : a;
-      } else if (b_infinite) {
-        result = b;
-      } else if (a_zero) {
-        // -0 + -0 is -0; any other sum of zeros is +0.
-        result = b_zero ? soft_zero(a.negative && b.negative) : b;
-      } else {
-        result = a;  // b is zero
-      }
-      break;
-    case soft_operation::multiply:
-      if (a_infinite || b_infinite) {
-        result = (a_zero || b_zero) ? soft_nan() : soft_infinity(sign);
-      } else {
-        result = soft_zero(sign);
-      }
-      break;
-    case soft_operation::divide:
-      if (a_infinite) {
-        result = b_infinite ? soft_nan() : soft_infinity(sign);
-      } else if (b_infinite) {
-        result = soft_zero(sign);
-      } else if (b_zero) {
-        result = a_zero ? soft_nan() : soft_infinity(sign);
-      } else {
-        result = soft_zero(sign);  // a is zero
-      }
-      break;
+  return true;
+}
+
+// For a * b.
+inline bool soft_multiply_special(const soft_extended& a, const soft_extended& b,
+                                  soft_extended& result) {
+  if (a.kind == soft_class::finite && b.kind == soft_class::finite) return false;
+  const bool negative = a.negative != b.negative;
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
+    result = soft_nan();
+  } else if (a.kind == soft_class::infinite || b.kind == soft_class::infinite) {
+    const bool zero_factor = a.kind == soft_class::zero || b.kind == soft_class::zero;
+    result = zero_factor ? soft_nan() : soft_infinity(negative);
+  } else {
+    result = soft_zero(negative);
+  }
+  return true;
+}
+
+// For a / b.
+inline bool soft_divide_special(const soft_extended& a, const soft_extended& b,
+                                soft_extended& result) {
+  if (a.kind == soft_class::finite && b.kind == soft_class::finite) return false;
+  const bool negative = a.negative != b.negative;
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
+    result = soft_nan();
+  } else if (a.kind == soft_class::infinite) {
+    result = b.kind == soft_class::infinite ? soft_nan() : soft_infinity(negative);
+  } else if (b.kind == soft_class::infinite) {
+    result = soft_zero(negative);
+  } else if (b.kind == soft_class::zero) {
+    result = a.kind == soft_class::zero ? soft_nan() : soft_infinity(negative);
+  } else {
+    result = soft_zero(negative);  // a is zero
   }
   return true;
 }
@@ -151,7 +160,7 @@ inline bool soft_special_result(soft_operation op, const soft_extended& a, const
 // a + b where b's sign is already what the operation needs.
 inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
   soft_extended special;
-  if (soft_special_result(soft_operation::add, a, b, special)) return special;
+  if (soft_add_special(a, b, special)) return special;
 
   // Let a be the larger in magnitude, so that the result takes a's sign
   // and the smaller operand is the one shifted right.
@@ -182,22 +191,19 @@ inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended soft_from_binary64(double x) {
-  const binary64_parts parts = binary64_parts_of(x);
-  switch (parts.kind) {
-    case value_class::zero:
-      return soft_zero(parts.negative);
-    case value_class::infinite:
-      return soft_infinity(parts.negative);
-    case value_class::nan:
-      return soft_nan();
-    case value_class::finite:
-      break;
+  const binary64_fields fields = binary64_fields_of(x);
+  const bool negative = fields.negative;
+  if (!binary64_is_finite(fields))
+    return fields.fraction != 0 ? soft_nan() : soft_infinity(negative);
+  if (fields.biased_exponent == 0) {
+    if (fields.fraction == 0) return soft_zero(negative);
+    const int shift = leading_zeros64(fields.fraction);  // subnormal: normalize it
+    return {soft_class::finite, negative, binary64_lowest_exponent + 63 - shift,
+            fields.fraction << shift};
   }
-  // Normal or subnormal alike: the significand's leading one moves to bit
-  // 63.
-  const int shift = leading_zeros64(parts.significand);
-  return {value_class::finite, parts.negative, parts.exponent + 63 - shift,
-          parts.significand << shift};
+  constexpr std::uint64_t leading_one = std::uint64_t{1} << binary64_fraction_bits;
+  return {soft_class::finite, negative, fields.biased_exponent - binary64_exponent_bias,
+          (fields.fraction | leading_one) << (63 - binary64_fraction_bits)};
 }
 
 inline soft_extended soft_from_int32(std::int32_t x) {
@@ -206,7 +212,7 @@ inline soft_extended soft_from_int32(std::int32_t x) {
   const std::int64_t wide = x;  // where -INT32_MIN fits
   const auto magnitude = static_cast<std::uint64_t>(negative ? -wide : wide);
   const int shift = leading_zeros64(magnitude);
-  return {value_class::finite, negative, 63 - shift, magnitude << shift};
+  return {soft_class::finite, negative, 63 - shift, magnitude << shift};
 }
 
 inline soft_extended operator+(soft_extended a, soft_extended b) {
@@ -220,7 +226,7 @@ inline soft_extended operator-(soft_extended a, soft_extended b) {
 
 inline soft_extended operator*(soft_extended a, soft_extended b) {
   soft_extended special;
-  if (soft_special_result(soft_operation::multiply, a, b, special)) return special;
+  if (soft_multiply_special(a, b, special)) return special;
   const bool negative = a.negative != b.negative;
   // The product of the significands is exact in 128 bits, and its bit 127
   // has the weight 2^(ea - 63 + eb - 63 + 127).
@@ -230,12 +236,12 @@ inline soft_extended operator*(soft_extended a, soft_extended b) {
 
 inline soft_extended operator/(soft_extended a, soft_extended b) {
   soft_extended special;
-  if (soft_special_result(soft_operation::divide, a, b, special)) return special;
+  if (soft_divide_special(a, b, special)) return special;
   const bool negative = a.negative != b.negative;
 
   // Dividing by a power of two only moves the exponent.
   if (b.significand == soft_top_bit) {
-    return {value_class::finite, negative, a.exponent - b.exponent, a.significand};
+    return {soft_class::finite, negative, a.exponent - b.exponent, a.significand};
   }
   // q = floor(sa * 2^64 / sb) has 64 or 65 bits. With 65, the lowest is
   // the rounding bit; with 64, the remainder against half the divisor
@@ -263,15 +269,15 @@ inline soft_extended operator/(soft_extended a, soft_extended b) {
 inline double soft_to_binary64(soft_extended x) {
   std::uint64_t bits = x.negative ? binary64_sign_bit : 0;
   switch (x.kind) {
-    case value_class::zero:
+    case soft_class::zero:
       break;
-    case value_class::nan:
+    case soft_class::nan:
       bits = binary64_quiet_nan_bits;
       break;
-    case value_class::infinite:
+    case soft_class::infinite:
       bits |= binary64_infinity_bits;
       break;
-    case value_class::finite: {
+    case soft_class::finite: {
       // Keep 53 bits, or fewer when the result is subnormal in binary64;
       // the bits below decide the rounding.
       constexpr std::int64_t lowest_normal = 1 - binary64_exponent_bias;

@@ -50,19 +50,19 @@ std::uint64_t random_significand(generator& random) {
 }
 
 soft_extended make_finite(bool negative, std::int32_t exponent, std::uint64_t significand) {
-  return {value_class::finite, negative, exponent, significand};
+  return {soft_class::finite, negative, exponent, significand};
 }
 
 long double to_native(const soft_extended& x) {
   switch (x.kind) {
-    case value_class::zero:
+    case soft_class::zero:
       return x.negative ? -0.0L : 0.0L;
-    case value_class::infinite:
+    case soft_class::infinite:
       return x.negative ? -std::numeric_limits<long double>::infinity()
                         : std::numeric_limits<long double>::infinity();
-    case value_class::nan:
+    case soft_class::nan:
       return std::numeric_limits<long double>::quiet_NaN();
-    case value_class::finite:
+    case soft_class::finite:
       break;
   }
   const long double magnitude =
@@ -73,7 +73,7 @@ long double to_native(const soft_extended& x) {
 // Returns whether the soft value is the same datum as the hardware's,
 // compared through the x87 encoding: sign, exponent and all 64 bits.
 bool same(const soft_extended& soft, long double native) {
-  if (std::isnan(native)) return soft.kind == value_class::nan;
+  if (std::isnan(native)) return soft.kind == soft_class::nan;
   const long double converted = to_native(soft);
   unsigned char a[10];
   unsigned char b[10];
@@ -185,7 +185,7 @@ TEST(SoftExtended, MatchesTheHardwareOnSpecialOperands) {
   // x - x is +0, and x + -x too.
   const soft_extended x = soft_from_binary64(1.62);
   const soft_extended difference = x - x;
-  EXPECT_EQ(difference.kind, value_class::zero);
+  EXPECT_EQ(difference.kind, soft_class::zero);
   EXPECT_FALSE(difference.negative);
 }
 
