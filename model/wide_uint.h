@@ -25,7 +25,7 @@ inline bool operator==(wide_uint a, wide_uint b) {
 
 // Returns the number of leading zero bits of x; needs x != 0. A binary
 // search down to the top four bits, whose own leading zeros (two bits each
-// for the values 0 to 15) come from one constant.
+// for the values 1 to 15) come from one constant.
 inline int leading_zeros64_portable(std::uint64_t x) {
   int n = 0;
   for (int width = 32; width >= 4; width /= 2) {
@@ -34,7 +34,7 @@ inline int leading_zeros64_portable(std::uint64_t x) {
       x <<= width;
     }
   }
-  return n + static_cast<int>((0x55acu >> (2 * (x >> 60))) & 3);
+  return n + static_cast<int>((0x156bu >> (2 * ((x >> 60) - 1))) & 3);
 }
 
 #if defined(__GNUC__) || defined(__clang__)

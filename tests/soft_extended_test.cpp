@@ -296,6 +296,17 @@ TEST(WideUint, PortableArithmeticMatchesInt128) {
 
 #endif
 
+// Where the x87 format is known to be, the decision must see it: missing
+// it would cost the speed of the hardware and skip every comparison with it
+// without a failure.
+TEST(X87LongDouble, IsRecognisedOnX86WithGccAndClang) {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+  EXPECT_EQ(LM_X87_LONG_DOUBLE, 1);
+#else
+  GTEST_SKIP() << "not x86 with g++ or clang++";
+#endif
+}
+
 TEST(WideUint, LeadingZerosCountUpToTheTopBit) {
   generator random(5);
   for (int top = 0; top < 64; ++top) {
