@@ -47,6 +47,15 @@ real_answer read_real(console& io);
 
 // The longest real number, in characters after leading zeros, that
 // read_real converts; anything longer is refused.
+//
+// Why 4000: the number is copied for strtod into a fixed buffer, so that
+// no answer, however long, costs memory beyond it (nothing is allocated
+// during a flight); refusing a longer number is honest where cutting it
+// could change how it rounds. And no number a person or a script means
+// comes near: the exact decimal value of a binary64, or of a point halfway
+// between two of them, has at most 1,075 digits after the point and 768
+// significant digits, so 4000 leaves room for every such text with its
+// sign and exponent, while the buffer stays small enough for the stack.
 constexpr int real_token_limit = 4000;
 
 #endif  // LM_CONSOLE_NUMBER_READER_H_

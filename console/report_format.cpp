@@ -1,9 +1,10 @@
 #include "report_format.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "binary64.h"
 #include "console_io.h"
+#include "wide_uint.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ constexpr std::uint64_t powers_of_ten[] = {
 // ten, all of which from 10 up are even.
 int decimal_digits(std::uint64_t value) {
   value |= 1;
-  const int bits = 64 - __builtin_clzll(value);
+  const int bits = 64 - leading_zeros64(value);
   const int estimate = (bits * 1233) >> 12;
   return estimate + 1 - (value < powers_of_ten[estimate] ? 1 : 0);
 }
@@ -78,32 +79,15 @@ char* put_padding(char* p, int length, int width) {
   return p;
 }
 
-// A finite magnitude as significand * 2^exponent, with an integer
-// significand below 2^53 (subnormals included).
-struct binary64_parts {
-  std::uint64_t significand;
-  int exponent;
-};
-
-// Returns the parts of a finite, nonnegative binary64.
-binary64_parts parts_of(double magnitude) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &magnitude, sizeof bits);
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased == 0) return {fraction, -1074};
-  return {fraction | std::uint64_t{1} << 52, biased - 1075};
-}
-
-// Returns the value in hundredths, magnitude * 100 rounded to nearest even,
-// or false when that would not fit in 63 bits.
+// Returns the magnitude of a zero or finite value in hundredths, rounded to
+// nearest even, or false when that would not fit in 63 bits.
 //
 // The magnitude is m * 2^e with an integer significand m < 2^53; m * 100
 // needs at most 60 bits, so the scaled value is that integer shifted by e,
 // and the bits shifted out decide the rounding exactly.
-bool hundredths(double magnitude, std::uint64_t& result) {
-  const auto [significand, exponent] = parts_of(magnitude);
-  const std::uint64_t scaled = significand * 100;
+bool hundredths(const binary64_magnitude& magnitude, std::uint64_t& result) {
+  const std::uint64_t scaled = magnitude.significand * 100;
+  const int exponent = magnitude.exponent;
   if (exponent >= 0) {
     if (exponent > 2) return false;  // 2^60 * 2^3 would pass 63 bits
     result = scaled << exponent;
@@ -115,9 +99,7 @@ bool hundredths(double magnitude, std::uint64_t& result) {
     return true;
   }
   const std::uint64_t whole = scaled >> shift;
-  const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
-  const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-  result = whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
+  result = whole + (rounds_up_to_nearest_even(whole, scaled << (64 - shift)) ? 1 : 0);
   return true;
 }
 
@@ -164,23 +146,25 @@ char* put_big_integer_before(char* end, std::uint64_t significand, int exponent)
 
 // Magnitudes of 2^55 and more, which are whole numbers, and the special
 // values: rare enough that their cost does not matter.
-char* put_fixed2_slowly(char* p, double value, int width) {
+char* put_fixed2_slowly(char* p, double x, int width) {
+  const binary64_fields value = binary64_fields_of(x);
   char text[formatted_number_capacity];
   char* const text_end = text + sizeof text;
   char* begin = text_end;
-  if (std::isnan(value)) {
+  const bool nan = !binary64_is_finite(value) && value.fraction != 0;
+  if (nan) {
     begin -= 3;
     put_text(begin, "nan");
-  } else if (std::isinf(value)) {
+  } else if (!binary64_is_finite(value)) {
     begin -= 3;
     put_text(begin, "inf");
   } else {
-    const binary64_parts parts = parts_of(std::fabs(value));
+    const binary64_magnitude magnitude = binary64_magnitude_of(value);
     begin -= 3;
     put_text(begin, ".00");
-    begin = put_big_integer_before(begin, parts.significand, parts.exponent);
+    begin = put_big_integer_before(begin, magnitude.significand, magnitude.exponent);
   }
-  if (std::signbit(value) && !std::isnan(value)) *--begin = '-';
+  if (value.negative && !nan) *--begin = '-';
   const auto length = static_cast<std::size_t>(text_end - begin);
   p = put_padding(p, static_cast<int>(length), width);
   std::memcpy(p, begin, length);
@@ -201,11 +185,12 @@ char* put_integer(char* p, std::int32_t value, int width) {
 }
 
 char* put_fixed2(char* p, double value, int width) {
+  const binary64_fields fields = binary64_fields_of(value);
   std::uint64_t scaled = 0;
-  if (!std::isfinite(value) || !hundredths(std::fabs(value), scaled)) {
+  if (!binary64_is_finite(fields) || !hundredths(binary64_magnitude_of(fields), scaled)) {
     return put_fixed2_slowly(p, value, width);
   }
-  const bool negative = std::signbit(value);
+  const bool negative = fields.negative;
   const std::uint64_t whole = scaled / 100;
   const int digits = decimal_digits(whole);
   p = put_padding(p, digits + 3 + (negative ? 1 : 0), width);

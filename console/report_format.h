@@ -5,6 +5,15 @@
 // two decimals, ties to even, the way a correctly rounding printf does it; a
 // negative value keeps its minus sign even when it rounds to zero. A value
 // wider than its field widens the field and is never cut.
+//
+// Why the program formats its own numbers: the reports are most of the
+// work of a long flight, and composed straight into the output buffer, with
+// digit pairs and a digit count from the bit length, they cost a fraction
+// of a trip through the C library's formatting. The digits must come out
+// the same on every platform, which a C library's printf does not promise,
+// and C++'s floating-point to_chars is missing from some standard libraries
+// (libc++) and makes the program many times larger where present. The rare
+// magnitudes of 2^55 and more are printed exactly from their bits.
 
 #ifndef LM_CONSOLE_REPORT_FORMAT_H_
 #define LM_CONSOLE_REPORT_FORMAT_H_

@@ -9,18 +9,19 @@
 // place now and then, and those differences show in the reports; so the
 // format is part of the contract, and every platform must use exactly it.
 //
-// The compiler's long double is that format on x86 and x86-64 with g++ and
-// clang++, and is used there; everywhere else, or when LM_SOFT_EXTENDED is
+// Where the compiler's long double is that format (x87_long_double.h
+// decides), it is used; everywhere else, or when LM_SOFT_EXTENDED is
 // defined, a software implementation with identical results stands in.
 // The formulas see only the names below.
 
 #ifndef LM_MODEL_EXTENDED_H_
 #define LM_MODEL_EXTENDED_H_
 
-#include <cfloat>
 #include <cstdint>
 
-#if !defined(LM_SOFT_EXTENDED) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
+#include "x87_long_double.h"
+
+#if LM_X87_LONG_DOUBLE && !defined(LM_SOFT_EXTENDED)
 #include "native_extended.h"
 
 using extended = native_extended;

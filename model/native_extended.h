@@ -5,16 +5,27 @@
 // The hardware rounds each operation to nearest, ties to even, at 64 bits,
 // and each conversion to binary64 once, exactly as soft_extended does in
 // software; this is the faster of the two where it exists.
+//
+// Why this holds only under the x87's precision control: the x87 rounds
+// every result to the precision its control word selects, not to the
+// type's. Linux and MinGW start programs with 64 bits selected, which is
+// what this path needs, and nothing here changes the control word. A
+// system or runtime that selects 53 bits (as some do on 32-bit x86) would
+// have every operation here rounded to binary64 at each step, the very
+// evaluation that the descent vectors catch; valgrind, which carries x87
+// arithmetic out in binary64, is another such case. Build those with
+// -DLM_SOFT_EXTENDED=ON: the software format does not depend on it.
 
 #ifndef LM_MODEL_NATIVE_EXTENDED_H_
 #define LM_MODEL_NATIVE_EXTENDED_H_
 
-#include <cfloat>
 #include <cstdint>
 
-static_assert(LDBL_MANT_DIG == 64,
-              "native_extended needs a long double with a 64-bit significand (the x87 "
-              "extended format); build with -DLM_SOFT_EXTENDED=ON to use the software format");
+#include "x87_long_double.h"
+
+static_assert(LM_X87_LONG_DOUBLE,
+              "native_extended needs a long double in the x87 extended format; build with "
+              "-DLM_SOFT_EXTENDED=ON to use the software format");
 
 // A value in the extended format. Plain data: copy it freely.
 struct native_extended {

@@ -5,9 +5,11 @@
 // subtraction, multiplication and division each work out the exact result
 // as a 64-bit significand plus the bits beyond it that decide rounding, and
 // hand that to one rounding routine: round to nearest, ties to even, at 64
-// bits. Conversion to binary64 rounds the same way, to subnormals and to
-// infinity as the magnitude requires. Signed zeros follow IEEE 754 (x - x
-// is +0); infinities and NaN propagate without undefined behaviour.
+// bits. Conversion to binary64 rounds by the same rule (binary64.h holds
+// it and the encoding), to subnormals and to infinity as the magnitude
+// requires. Signed zeros follow IEEE 754 (x - x is +0); infinities and NaN
+// propagate without undefined behaviour, all decided in one place, the
+// soft_*_special functions.
 //
 // The exponent is a 32-bit integer, wider than the x87 format's 15 bits,
 // so results never overflow or underflow the format itself: they agree
@@ -18,8 +20,8 @@
 #define LM_MODEL_SOFT_EXTENDED_H_
 
 #include <cstdint>
-#include <cstring>
 
+#include "binary64.h"
 #include "wide_uint.h"
 
 enum class soft_class : std::uint8_t { zero, finite, infinite, nan };
@@ -74,7 +76,7 @@ inline soft_extended soft_nan() {
 // Rounds to nearest, ties to even.
 inline soft_extended soft_round_and_pack(bool negative, std::int32_t exponent,
                                          std::uint64_t significand, std::uint64_t extra) {
-  if (extra > soft_top_bit || (extra == soft_top_bit && (significand & 1) != 0)) {
+  if (rounds_up_to_nearest_even(significand, extra)) {
     ++significand;
     if (significand == 0) {  // carried out of the top: 1.111...1 became 10.000...0
       significand = soft_top_bit;
@@ -94,8 +96,13 @@ inline soft_extended soft_normalize_round_and_pack(bool negative, std::int32_t t
   return soft_round_and_pack(negative, top_exponent - shift, normal.hi, normal.lo);
 }
 
-// Special operands of addition and subtraction, b's sign already flipped
-// for a subtraction. Returns false when both are finite and nonzero.
+// The special cases, all here: what IEEE 754 defines when an operand is
+// zero, infinite or NaN. Each returns false when both operands are finite
+// and nonzero; otherwise it sets result and returns true. They are three
+// small functions rather than one, so that each operation stays small
+// enough for the compiler to inline it into the formulas.
+
+// For a + b, with b's sign already flipped for a subtraction.
 inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
                              soft_extended& result) {
   if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
@@ -111,6 +118,41 @@ inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
     result = a;
   } else {
     return false;
+  }
+  return true;
+}
+
+// For a * b.
+inline bool soft_multiply_special(const soft_extended& a, const soft_extended& b,
+                                  soft_extended& result) {
+  if (a.kind == soft_class::finite && b.kind == soft_class::finite) return false;
+  const bool negative = a.negative != b.negative;
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
+    result = soft_nan();
+  } else if (a.kind == soft_class::infinite || b.kind == soft_class::infinite) {
+    const bool zero_factor = a.kind == soft_class::zero || b.kind == soft_class::zero;
+    result = zero_factor ? soft_nan() : soft_infinity(negative);
+  } else {
+    result = soft_zero(negative);
+  }
+  return true;
+}
+
+// For a / b.
+inline bool soft_divide_special(const soft_extended& a, const soft_extended& b,
+                                soft_extended& result) {
+  if (a.kind == soft_class::finite && b.kind == soft_class::finite) return false;
+  const bool negative = a.negative != b.negative;
+  if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
+    result = soft_nan();
+  } else if (a.kind == soft_class::infinite) {
+    result = b.kind == soft_class::infinite ? soft_nan() : soft_infinity(negative);
+  } else if (b.kind == soft_class::infinite) {
+    result = soft_zero(negative);
+  } else if (b.kind == soft_class::zero) {
+    result = a.kind == soft_class::zero ? soft_nan() : soft_infinity(negative);
+  } else {
+    result = soft_zero(negative);  // a is zero
   }
   return true;
 }
@@ -149,18 +191,19 @@ inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended soft_from_binary64(double x) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &x, sizeof bits);
-  const bool negative = (bits >> 63) != 0;
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased == 0x7ff) return fraction != 0 ? soft_nan() : soft_infinity(negative);
-  if (biased == 0) {
-    if (fraction == 0) return soft_zero(negative);
-    const int shift = leading_zeros64(fraction);  // subnormal: normalize it
-    return {soft_class::finite, negative, -1074 + 63 - shift, fraction << shift};
+  const binary64_fields fields = binary64_fields_of(x);
+  const bool negative = fields.negative;
+  if (!binary64_is_finite(fields))
+    return fields.fraction != 0 ? soft_nan() : soft_infinity(negative);
+  if (fields.biased_exponent == 0) {
+    if (fields.fraction == 0) return soft_zero(negative);
+    const int shift = leading_zeros64(fields.fraction);  // subnormal: normalize it
+    return {soft_class::finite, negative, binary64_lowest_exponent + 63 - shift,
+            fields.fraction << shift};
   }
-  return {soft_class::finite, negative, biased - 1023, (fraction | (std::uint64_t{1} << 52)) << 11};
+  constexpr std::uint64_t leading_one = std::uint64_t{1} << binary64_fraction_bits;
+  return {soft_class::finite, negative, fields.biased_exponent - binary64_exponent_bias,
+          (fields.fraction | leading_one) << (63 - binary64_fraction_bits)};
 }
 
 inline soft_extended soft_from_int32(std::int32_t x) {
@@ -182,13 +225,9 @@ inline soft_extended operator-(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended operator*(soft_extended a, soft_extended b) {
+  soft_extended special;
+  if (soft_multiply_special(a, b, special)) return special;
   const bool negative = a.negative != b.negative;
-  if (a.kind == soft_class::nan || b.kind == soft_class::nan) return soft_nan();
-  if (a.kind == soft_class::infinite || b.kind == soft_class::infinite) {
-    if (a.kind == soft_class::zero || b.kind == soft_class::zero) return soft_nan();
-    return soft_infinity(negative);
-  }
-  if (a.kind == soft_class::zero || b.kind == soft_class::zero) return soft_zero(negative);
   // The product of the significands is exact in 128 bits, and its bit 127
   // has the weight 2^(ea - 63 + eb - 63 + 127).
   const wide_uint product = wide_mul(a.significand, b.significand);
@@ -196,16 +235,9 @@ inline soft_extended operator*(soft_extended a, soft_extended b) {
 }
 
 inline soft_extended operator/(soft_extended a, soft_extended b) {
+  soft_extended special;
+  if (soft_divide_special(a, b, special)) return special;
   const bool negative = a.negative != b.negative;
-  if (a.kind == soft_class::nan || b.kind == soft_class::nan) return soft_nan();
-  if (a.kind == soft_class::infinite) {
-    return b.kind == soft_class::infinite ? soft_nan() : soft_infinity(negative);
-  }
-  if (b.kind == soft_class::infinite) return soft_zero(negative);
-  if (b.kind == soft_class::zero) {
-    return a.kind == soft_class::zero ? soft_nan() : soft_infinity(negative);
-  }
-  if (a.kind == soft_class::zero) return soft_zero(negative);
 
   // Dividing by a power of two only moves the exponent.
   if (b.significand == soft_top_bit) {
@@ -235,22 +267,23 @@ inline soft_extended operator/(soft_extended a, soft_extended b) {
 }
 
 inline double soft_to_binary64(soft_extended x) {
-  std::uint64_t bits = x.negative ? soft_top_bit : 0;
+  std::uint64_t bits = x.negative ? binary64_sign_bit : 0;
   switch (x.kind) {
     case soft_class::zero:
       break;
     case soft_class::nan:
-      bits = 0x7ff8000000000000u;
+      bits = binary64_quiet_nan_bits;
       break;
     case soft_class::infinite:
-      bits |= 0x7ff0000000000000u;
+      bits |= binary64_infinity_bits;
       break;
     case soft_class::finite: {
       // Keep 53 bits, or fewer when the result is subnormal in binary64;
       // the bits below decide the rounding.
+      constexpr std::int64_t lowest_normal = 1 - binary64_exponent_bias;
       const std::int64_t exponent = x.exponent;
-      std::int64_t shift = 11;
-      if (exponent < -1022) shift += -1022 - exponent;
+      std::int64_t shift = 63 - binary64_fraction_bits;
+      if (exponent < lowest_normal) shift += lowest_normal - exponent;
       std::uint64_t kept = 0;
       std::uint64_t rest = 0;  // the dropped bits, as a fraction of 2^64
       if (shift < 64) {
@@ -261,18 +294,18 @@ inline double soft_to_binary64(soft_extended x) {
       } else {
         rest = 1;  // below a half of the smallest subnormal
       }
-      if (rest > soft_top_bit || (rest == soft_top_bit && (kept & 1) != 0)) ++kept;
-      if (exponent >= -1022) {
-        std::int64_t biased = exponent + 1023;
-        if (kept == (std::uint64_t{1} << 53)) {  // rounding carried into a new binade
-          kept >>= 1;
+      if (rounds_up_to_nearest_even(kept, rest)) ++kept;
+      if (exponent >= lowest_normal) {
+        std::int64_t biased = exponent + binary64_exponent_bias;
+        if (kept == (std::uint64_t{1} << (binary64_fraction_bits + 1))) {
+          kept >>= 1;  // rounding carried into a new binade
           ++biased;
         }
-        if (biased >= 0x7ff) {
-          bits |= 0x7ff0000000000000u;
+        if (biased >= binary64_biased_exponent_ones) {
+          bits |= binary64_infinity_bits;
         } else {
-          bits |=
-              (static_cast<std::uint64_t>(biased) << 52) | (kept & ((std::uint64_t{1} << 52) - 1));
+          bits |= (static_cast<std::uint64_t>(biased) << binary64_fraction_bits) |
+                  (kept & binary64_fraction_mask);
         }
       } else {
         // A subnormal that rounds up to 2^52 becomes the smallest normal,
@@ -282,9 +315,7 @@ inline double soft_to_binary64(soft_extended x) {
       break;
     }
   }
-  double result = 0;
-  std::memcpy(&result, &bits, sizeof result);
-  return result;
+  return binary64_from_bits(bits);
 }
 
 #endif  // LM_MODEL_SOFT_EXTENDED_H_

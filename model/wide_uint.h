@@ -1,10 +1,12 @@
 // wide_uint: the 128-bit unsigned arithmetic that the software extended
-// format needs, on two 64-bit halves.
+// format needs, on two 64-bit halves, and the count of leading zero bits.
 //
-// Where the compiler has unsigned __int128 it does the work; elsewhere, or
-// with LM_PORTABLE_WIDE defined, plain 64-bit code does. Both versions are
-// always compiled, under their own names, so that tests can hold them to
-// each other; `wide_*` without a suffix is the one in use.
+// This is the one seam for what compilers offer beyond the standard: where
+// the compiler has unsigned __int128 and a leading-zero builtin they do the
+// work; elsewhere, or with LM_PORTABLE_WIDE defined, plain 64-bit code does.
+// No other file names either. Both versions are compiled wherever the
+// compiler can, under their own names, so that tests can hold them to each
+// other; the names without a suffix are the ones in use.
 
 #ifndef LM_MODEL_WIDE_UINT_H_
 #define LM_MODEL_WIDE_UINT_H_
@@ -21,17 +23,36 @@ inline bool operator==(wide_uint a, wide_uint b) {
   return a.hi == b.hi && a.lo == b.lo;
 }
 
-// Returns the number of leading zero bits of x; needs x != 0.
-inline int leading_zeros64(std::uint64_t x) {
-#if defined(__GNUC__) || defined(__clang__)
-  return __builtin_clzll(x);
-#else
+// Returns the number of leading zero bits of x; needs x != 0. A binary
+// search down to the top four bits, whose own leading zeros (two bits each
+// for the values 1 to 15) come from one constant.
+inline int leading_zeros64_portable(std::uint64_t x) {
   int n = 0;
-  for (std::uint64_t bit = std::uint64_t{1} << 63; (x & bit) == 0; bit >>= 1)
-    ++n;
-  return n;
-#endif
+  for (int width = 32; width >= 4; width /= 2) {
+    if (x < (std::uint64_t{1} << (64 - width))) {
+      n += width;
+      x <<= width;
+    }
+  }
+  return n + static_cast<int>((0x156bu >> (2 * ((x >> 60) - 1))) & 3);
 }
+
+#if defined(__GNUC__) || defined(__clang__)
+#define LM_HAVE_CLZ_BUILTIN 1
+inline int leading_zeros64_builtin(std::uint64_t x) {
+  return __builtin_clzll(x);
+}
+#endif
+
+#if defined(LM_HAVE_CLZ_BUILTIN) && !defined(LM_PORTABLE_WIDE)
+inline int leading_zeros64(std::uint64_t x) {
+  return leading_zeros64_builtin(x);
+}
+#else
+inline int leading_zeros64(std::uint64_t x) {
+  return leading_zeros64_portable(x);
+}
+#endif
 
 // Returns a - b modulo 2^128.
 inline wide_uint wide_sub(wide_uint a, wide_uint b) {

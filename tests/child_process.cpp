@@ -134,12 +134,17 @@ interactive_child start_child(const char* program, const child_input& input,
   if (input.output != child_output::pipe) ::close(std::exchange(out[0], -1));
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // The input file is opened here, not by the child: under an emulator
+  // posix_spawn may return before the child has run its file actions, and
+  // the file is gone by then.
   const std::string input_path = temporary_file(input.text);
+  const int input_file = ::open(input_path.c_str(), O_RDONLY | O_CLOEXEC);
+  ::unlink(input_path.c_str());
+  if (input_file < 0) throw std::runtime_error("cannot open " + input_path);
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  // A file opened, or a descriptor closed, in a pipe's place where asked.
-  if (input.kind == child_input::file)
-    posix_spawn_file_actions_addopen(&actions, 0, input_path.c_str(), O_RDONLY, 0);
+  // A file, or a descriptor closed, in a pipe's place where asked.
+  if (input.kind == child_input::file) posix_spawn_file_actions_adddup2(&actions, input_file, 0);
   if (input.kind == child_input::closed) posix_spawn_file_actions_addclose(&actions, 0);
   if (input.output == child_output::dev_full)
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
@@ -147,7 +152,7 @@ interactive_child start_child(const char* program, const child_input& input,
   std::string errors_path = temporary_file("");
   posix_spawn_file_actions_addopen(&actions, 2, errors_path.c_str(), O_WRONLY, 0);
   const pid_t pid = spawn(program, actions, arguments, input);
-  ::unlink(input_path.c_str());  // posix_spawn returns once the child has opened it
+  ::close(input_file);
   ::close(in[0]);
   ::close(out[1]);
   return {pid, in[1], out[0], std::move(errors_path)};

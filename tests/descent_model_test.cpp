@@ -106,11 +106,39 @@ TEST(OneSecond, SumsAreKeptAtSixtyFourBitsUntilTheEnd) {
   }
 }
 
-TEST(FuelAfterSecond, BurnsTheRate) {
-  EXPECT_EQ(fuel_after_second(3, 3), 0);
-  EXPECT_EQ(fuel_after_second(500, 9), 491);
-  EXPECT_EQ(fuel_after_second(500, 0), 500);
-  EXPECT_EQ(fuel_after_second(2147483647, 5), 2147483642);
+struct second_case {
+  const char* what;
+  flight_state before;
+  std::int32_t rate;
+  flight_state after;
+};
+
+// One whole second: the clock, the fuel and the rate move with it, and the
+// altitude comes from the velocity at the start of the second.
+TEST(StateAfterSecond, AdvancesEveryQuantityOnce) {
+  const second_case cases[] = {
+      {"free fall with fuel to spare",
+       {9, 100.0, 0.0, 2147483647, 2},
+       0,
+       {10, 0x1.8cc28f5c28f5cp+6, -lunar_gravity, 2147483647, 0}},
+      {"hover on the last litres", {0, 50.0, -2.5, 5, 0}, 5, {1, 47.5, -2.5, 0, 5}},
+      {"rate 3 while sinking",
+       {41, 0x1.1655491a44f4cp+6, -0x1.2b18cd4c8db88p+2, 17, 9},
+       3,
+       {42, 0x1.0257f59d8c7b8p+6, -0x1.5491a24a816ecp+2, 14, 3}},
+      {"turned upward below the surface",
+       {3, 0x1.cac083126e960p-6, -0x1.4bc6a7ef9db23p-1, 8, 5},
+       8,
+       {4, 0.0, 0x1.4bc6a7ef9db24p-2, 0, 8}},
+  };
+  for (const second_case& c : cases) {
+    const flight_state s = state_after_second(c.before, lunar_gravity, c.rate);
+    EXPECT_EQ(s.time, c.after.time) << c.what;
+    EXPECT_EQ(s.altitude, c.after.altitude) << c.what;
+    EXPECT_EQ(s.velocity, c.after.velocity) << c.what;
+    EXPECT_EQ(s.fuel, c.after.fuel) << c.what;
+    EXPECT_EQ(s.rate, c.after.rate) << c.what;
+  }
 }
 
 }  // namespace

@@ -26,6 +26,9 @@ const std::string fuel_error = "ERROR: Amount of fuel must be positive, please t
 const std::string rate_prompt =
     "\nEnter fuel rate (0-9, 0=freefall, 5=constant velocity, 9=max thrust): ";
 const std::string rate_error = "ERROR: Fuel rate must be between 0 and 9, inclusive\n";
+const std::string landed = "\nStatus at landing - The eagle has landed!\n";
+const std::string hard_landing = "\nStatus at landing - Enjoy your oxygen while it lasts!\n";
+const std::string crashed = "\nStatus at landing - Ouch - that hurt!\n";
 const std::string abandoned = "\nERROR: Input ended before touchdown, flight abandoned\n";
 const std::string output_lost = "lm_simulator: cannot write to standard output: ";
 

@@ -7,26 +7,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
 
+#include "same_binary64.h"
 #include "soft_extended.h"
 #include "wide_uint.h"
-#include "same_binary64.h"
-
-#if LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
-#define LM_CAN_COMPARE_WITH_HARDWARE 1
-#endif
+#include "x87_long_double.h"
 
 namespace {
 
 using generator = std::mt19937_64;
 
-#ifdef LM_CAN_COMPARE_WITH_HARDWARE
+#if LM_X87_LONG_DOUBLE
 
 // Returns a significand with bit 63 set, drawn from shapes that make the
 // hard cases common: plain random bits; a single bit or a few; all ones;
@@ -217,7 +213,7 @@ TEST(SoftExtended, MatchesTheHardwareOnTenMillionPairs) {
   GTEST_SKIP() << "no x87 extended hardware to compare with; the vector test still runs";
 }
 
-#endif  // LM_CAN_COMPARE_WITH_HARDWARE
+#endif  // LM_X87_LONG_DOUBLE
 
 // These hold on any platform: results that the format defines exactly.
 struct exact_case {
@@ -300,6 +296,28 @@ TEST(WideUint, PortableArithmeticMatchesInt128) {
 
 #endif
 
+// Where the x87 format is known to be, the decision must see it: missing
+// it would cost the speed of the hardware and skip every comparison with it
+// without a failure.
+TEST(X87LongDouble, IsRecognisedOnX86WithGccAndClang) {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+  EXPECT_EQ(LM_X87_LONG_DOUBLE, 1);
+#else
+  GTEST_SKIP() << "not x86 with g++ or clang++";
+#endif
+}
+
+TEST(WideUint, LeadingZerosCountUpToTheTopBit) {
+  generator random(5);
+  for (int top = 0; top < 64; ++top) {
+    const std::uint64_t bit = std::uint64_t{1} << top;
+    for (const std::uint64_t x : {bit, bit | (bit - 1), bit | (random() & (bit - 1))}) {
+      ASSERT_EQ(leading_zeros64_portable(x), 63 - top) << std::hex << x;
+      ASSERT_EQ(leading_zeros64(x), 63 - top) << std::hex << x;
+    }
+  }
+}
+
 TEST(WideUint, ShiftRightJamKeepsTheLostBits) {
   struct jam_case {
     wide_uint x;
@@ -309,7 +327,7 @@ TEST(WideUint, ShiftRightJamKeepsTheLostBits) {
   const jam_case cases[] = {
       {{1, 0}, 0, {1, 0}},   {{1, 0}, 64, {0, 1}},  {{1, 1}, 64, {0, 1}},  {{2, 1}, 65, {0, 1}},
       {{3, 0}, 65, {0, 1}},  {{0, 4}, 2, {0, 1}},   {{0, 5}, 2, {0, 1}},   {{0, 6}, 1, {0, 3}},
-      {{1, 0}, 127, {0, 1}}, {{0, 0}, 200, {0, 0}}, {{0, 1}, 200, {0, 1}},
+      {{1, 0}, 127, {0, 1}}, {{0, 0}, 200, {0, 0}}, {{0, 1}, 200, {0, 1}}, {{0, 8}, 1, {0, 4}},
   };
   for (const jam_case& c : cases) {
     EXPECT_EQ(wide_shift_right_jam(c.x, c.shift), c.expected) << c.shift;

@@ -50,6 +50,10 @@ constexpr int out_of_reach_status = 1;
 constexpr int refused_arguments_status = 2;
 constexpr int no_flight_status = 3;
 
+// The status of a child whose program could not be executed, as shells
+// report it.
+constexpr int cannot_execute_status = 127;
+
 // The controller aims to reach the surface no faster than this, m/s ...
 constexpr double hold_speed = 0.5;
 
@@ -363,6 +367,13 @@ int verdict(const dialogue& d, int simulator_status, const flight_order& order) 
       return no_flight_status;
     case dialogue_end::output_ended:
       break;
+  }
+  // Where the system starts a child before it knows whether the program
+  // runs (as an emulator's fork does), a program that cannot run shows as
+  // the status shells give it, with not a word written.
+  if (simulator_status == cannot_execute_status && d.transcript.empty()) {
+    std::fprintf(stderr, "lm_autopilot: cannot run the simulator\n");
+    return no_flight_status;
   }
   if (simulator_status != 0 || d.transcript.find(text::status_at_landing) == std::string::npos) {
     std::fprintf(stderr, "lm_autopilot: the simulator did not finish the flight\n");

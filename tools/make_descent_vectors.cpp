@@ -11,7 +11,6 @@
 // arithmetic that is merely close to the rule fails some vector. All
 // numbers are C hexadecimal floating-point, exact in both directions.
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -19,8 +18,9 @@
 #include <random>
 
 #include "descent_model.h"
+#include "x87_long_double.h"
 
-#if LDBL_MANT_DIG != 64 || !(defined(__x86_64__) || defined(__i386__))
+#if !LM_X87_LONG_DOUBLE
 #error "the vectors are defined by the x87 extended format: build this on x86 or x86-64"
 #endif
 
