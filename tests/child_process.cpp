@@ -52,16 +52,28 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
 }  // namespace
 
 bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
-                    std::chrono::milliseconds pause) {
+                    std::chrono::milliseconds pause, typing* typed) {
   char chunk[65536];
+  std::size_t at = 0;
   for (;;) {
+    const bool typing_on = typed != nullptr && typed->fd >= 0;
+    if (typing_on) {
+      const std::string_view piece = typed->text.substr(at, 5);
+      at += piece.size();
+      if (piece.empty() || write_all(typed->fd, piece.data(), piece.size()) != 0)
+        ::close(std::exchange(typed->fd, -1));
+    }
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now());
     if (left.count() <= 0) return false;
+    const auto wait = typing_on ? std::min(left, pause) : left;
     const read_result got =
-        read_when_ready(fd, chunk, sizeof chunk, static_cast<int>(left.count()));
+        read_when_ready(fd, chunk, sizeof chunk, static_cast<int>(wait.count()));
     if (got.timed_out) continue;
-    if (got.size == 0) return true;
+    if (got.size == 0) {
+      if (typed != nullptr && typed->fd >= 0) ::close(std::exchange(typed->fd, -1));
+      return true;
+    }
     text.append(chunk, got.size);
     std::this_thread::sleep_for(pause);
   }
@@ -99,22 +111,15 @@ child_result run_capturing(const char* program, const child_input& input, int se
                            const std::vector<std::string>& arguments) {
   const interactive_child child = start_child(program, input, arguments);
   const std::chrono::milliseconds pause(input.slow_non_blocking ? 2 : 0);
-  std::thread typist([&input, &child, pause] {
-    if (child.to_child < 0) return;
-    signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
-    for (std::size_t at = 0; at < input.text.size(); at += 5) {
-      const std::string piece = input.text.substr(at, 5);
-      if (write_all(child.to_child, piece.data(), piece.size()) != 0) break;
-      std::this_thread::sleep_for(pause);
-    }
-    ::close(child.to_child);
-  });
+  // Typed between reads, not by a thread of its own: user-mode QEMU leaves
+  // a thread started around its emulated spawn spinning for ever.
+  signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
+  typing typed{child.to_child, input.text};
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   std::string text;
   const bool ended =
-      child.from_child < 0 || read_until_end(child.from_child, text, deadline, pause);
+      child.from_child < 0 || read_until_end(child.from_child, text, deadline, pause, &typed);
   child_result result = finish_child(child, ended ? seconds : 0);
-  typist.join();
   if (child.from_child >= 0) ::close(child.from_child);
   result.output = std::move(text);
   result.timed_out = result.timed_out || !ended;
@@ -134,25 +139,28 @@ interactive_child start_child(const char* program, const child_input& input,
   if (input.output != child_output::pipe) ::close(std::exchange(out[0], -1));
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  // The input file is opened here, not by the child: under an emulator
-  // posix_spawn may return before the child has run its file actions, and
-  // the file is gone by then.
+  // Every file is opened here and only handed over by the child, and the
+  // closings come last: under an emulator posix_spawn may return before
+  // the child has run its file actions (so a file unlinked after the spawn
+  // may be gone), and a file the child opened after closing a standard
+  // descriptor would land on that descriptor's number.
   const std::string input_path = temporary_file(input.text);
   const int input_file = ::open(input_path.c_str(), O_RDONLY | O_CLOEXEC);
   ::unlink(input_path.c_str());
-  if (input_file < 0) throw std::runtime_error("cannot open " + input_path);
-  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  // A file, or a descriptor closed, in a pipe's place where asked.
-  if (input.kind == child_input::file) posix_spawn_file_actions_adddup2(&actions, input_file, 0);
-  if (input.kind == child_input::closed) posix_spawn_file_actions_addclose(&actions, 0);
-  if (input.output == child_output::dev_full)
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
-  if (input.output == child_output::closed) posix_spawn_file_actions_addclose(&actions, 1);
   std::string errors_path = temporary_file("");
-  posix_spawn_file_actions_addopen(&actions, 2, errors_path.c_str(), O_WRONLY, 0);
+  const int errors_file = ::open(errors_path.c_str(), O_WRONLY | O_CLOEXEC);
+  const int full_file = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (input_file < 0 || errors_file < 0 || full_file < 0) throw std::runtime_error("no files");
+  const bool dev_full = input.output == child_output::dev_full;
+  posix_spawn_file_actions_adddup2(&actions, input.kind == child_input::file ? input_file : in[0],
+                                   0);
+  posix_spawn_file_actions_adddup2(&actions, dev_full ? full_file : out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, errors_file, 2);
+  if (input.kind == child_input::closed) posix_spawn_file_actions_addclose(&actions, 0);
+  if (input.output == child_output::closed) posix_spawn_file_actions_addclose(&actions, 1);
   const pid_t pid = spawn(program, actions, arguments, input);
-  ::close(input_file);
+  for (const int fd : {input_file, errors_file, full_file})
+    ::close(fd);
   ::close(in[0]);
   ::close(out[1]);
   return {pid, in[1], out[0], std::move(errors_path)};

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The child's standard output: read by the test, /dev/full, none, or a pipe
@@ -60,10 +61,18 @@ interactive_child start_child(const char* program, const child_input& input,
 // child_result; kills it if it does not.
 child_result finish_child(const interactive_child& child, int seconds);
 
+// What read_until_end types meanwhile: `text` into `fd`, five bytes at a
+// time, then `fd` closed (and set to -1).
+struct typing {
+  int fd;
+  std::string_view text;
+};
+
 // Appends what arrives on `fd` to `text` until the end of file, pausing
-// `pause` after each read; returns false if `deadline` comes first.
+// `pause` after each read and typing `typed`, if given, a piece per pause;
+// returns false if `deadline` comes first.
 bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
-                    std::chrono::milliseconds pause = {});
+                    std::chrono::milliseconds pause = {}, typing* typed = nullptr);
 
 // Returns the path of a new temporary file holding `contents`.
 std::string temporary_file(const std::string& contents);
