@@ -1,15 +1,10 @@
-// The web page played as people play it, in headless Chromium and Firefox (through puppeteer-core)
-// and in WebKit (through its WebDriver, under a virtual X display): one table of cases, each played
-// in every engine that can run it. A flight's dialogue must read byte for byte as a terminal shows
-// the program's output (a transcript's NAME.out, or the program run under Node), and its chart hold
-// one point per reported second.
-//
-//   node browser_test.mjs PAGE_DIR TRANSCRIPT_DIR --program NODE_PROGRAM_JS
-//        [--cpack CPACK --cpack-config CPackConfig.cmake] [--screenshots DIR]
-//        [--engines chromium,firefox,webkit] [--only PART_OF_A_CASE_NAME]
-//
-// Exit status 77 (skipped) when puppeteer-core or every browser is missing; under CI (CI set in
-// the environment) anything missing is a failure.
+// The web page played as people play it, in headless Chromium and Firefox (puppeteer-core) and in
+// WebKit (its WebDriver under a virtual X display): one table of cases, each played in every engine
+// that can run it. Exit status 77 (skipped) when puppeteer-core or every browser is missing, a
+// failure under CI (CI set in the environment).
+//   node browser_test.mjs PAGE_DIR TRANSCRIPT_DIR --program NODE_PROGRAM_JS [--cpack CPACK
+//        --cpack-config CPackConfig.cmake] [--screenshots DIR] [--engines chromium,firefox,webkit]
+//        [--only PART_OF_A_CASE_NAME]
 
 import {execFileSync, spawn, spawnSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -20,10 +15,7 @@ import {fileURLToPath, pathToFileURL} from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const [page_dir, transcripts, ...rest] = process.argv.slice(2);
-const options = {
-  engines: 'chromium,firefox,webkit',
-  only: ''
-};
+const options = {};
 for (let i = 0; i < rest.length; i += 2) options[rest[i].replace(/^--/, '')] = rest[i + 1];
 const puppeteer = (await import('puppeteer-core').catch(() => null))?.default;
 if (!puppeteer) {
@@ -40,17 +32,15 @@ const pc = (share) => `${(share * 100).toFixed(0)}%`;
 const figures = (engine, text, short) =>
     (console.log(`  ${engine.name}: ${text}`), short ? [text] : []);
 
-// Returns `output` as a terminal shows it: each typed line after the prompt that waited for it,
-// the one reached once the answers before it were used; from its newest lines on when `shown`
-// says the older ones are let go.
+// Returns `output` as a terminal shows it: each typed line after the prompt reached once the
+// answers before it were used; from its newest lines on when `shown` says older ones were let go.
 function terminal_view(output, typed, shown) {
   const waits_at = new Map();
-  let answers = 0;
+  let [answers, count] = [0, 0];
   for (const line of typed.filter((l) => l !== END)) {
     waits_at.set(answers, `${line}\n`);
     answers += line.split(/\s+/).filter(Boolean).length;
   }
-  let count = 0;
   const prompts = /\(in meters\): |\(in liters\): |9=max thrust\): /g;
   const view = output.replace(prompts, (prompt) => prompt + (waits_at.get(count++) || ''));
   const note = /^\[([\d,]+) earlier lines are no longer shown\]\n/.exec(shown);
@@ -58,8 +48,7 @@ function terminal_view(output, typed, shown) {
   return note[0] + view.split('\n').slice(Number(note[1].replace(/,/g, ''))).join('\n');
 }
 
-// Returns the program's output for `typed` run under Node (whatever its exit status: input that
-// ends before touchdown is not a flight).
+// Returns the program's output for `typed` under Node (input ending before touchdown fails it).
 function program_output(typed) {
   const how = {input: input_of(typed), encoding: 'latin1', maxBuffer: 1 << 30};
   const run = spawnSync(process.execPath, [options.program], how);
@@ -67,10 +56,10 @@ function program_output(typed) {
   return run.stdout;
 }
 
-// Runs in the page: waits until it waits, has ended or failed; returns what the cases look at:
-// the screen, the chart (with each text of it that lies outside it, crosses another or reaches
-// into the plot, which holds the axes and, since every vertex must lie in it, the curves), what
-// came from outside the page's folder, the answer's name, and what a phone shows.
+// Runs in the page once it waits, has ended or failed; returns the screen, the chart (with each
+// text that leaves it, crosses another or reaches into the plot, where the axes and, since every
+// vertex must lie in it, the curves are), what came from outside the page's folder, the answer's
+// name, and what a phone shows.
 async function look() {
   const state = () => document.body.dataset.state;
   while (!['waiting', 'ended', 'failed'].includes(state()))
@@ -103,39 +92,35 @@ async function look() {
   Object.assign(seen, {seconds: Number(chart.dataset.seconds), text: chart.textContent});
   seen.marked = !!chart.querySelector('.touchdown');
   const folder = new URL('.', location.href).href;
-  seen.foreign = performance.getEntriesByType('resource')
-                     .map((e) => e.name)
-                     .filter((n) => !n.startsWith(folder));
+  const loaded = performance.getEntriesByType('resource').map((e) => e.name);
+  seen.foreign = loaded.filter((name) => !name.startsWith(folder));
   seen.below = screen.scrollHeight - screen.scrollTop - screen.clientHeight;
   const label = document.getElementById(answer.getAttribute('aria-labelledby'));
   seen.name = answer.disabled || !label ? '' : label.textContent;
-  // What a phone shows: the share of the answer's and the chart's boxes in view, the smallest
-  // text, the send button's size, the keypad, and whether the page scrolls sideways.
+  // What a phone shows: the answer's and chart's share in view, smallest text, tap target, keypad.
   const in_view = (r) => Math.max(0, Math.min(r.right, innerWidth) - Math.max(r.left, 0)) *
       Math.max(0, Math.min(r.bottom, innerHeight) - Math.max(r.top, 0)) / (r.width * r.height);
   seen.in_view = [answer, chart].map((e) => in_view(e.getBoundingClientRect()));
   seen.smallest = [Infinity];
   for (const e of document.querySelectorAll('body *')) {
-    const shown = e.getClientRects().length > 0 && getComputedStyle(e).visibility !== 'hidden';
-    const text = ['INPUT', 'BUTTON'].includes(e.tagName) ||
+    const text = e.matches('input, button') ||
         [...e.childNodes].some((n) => n.nodeType === 3 && n.data.trim());
-    const size = parseFloat(getComputedStyle(e).fontSize) *
-        (e instanceof SVGElement ? e.getScreenCTM().a : 1);
-    if (shown && text && size < seen.smallest[0])
+    if (!text || !e.getClientRects().length || getComputedStyle(e).visibility === 'hidden')
+      continue;
+    const size = parseFloat(getComputedStyle(e).fontSize) * (e.getScreenCTM?.().a ?? 1);
+    if (size < seen.smallest[0])
       seen.smallest = [size, `${e.tagName} ${e.textContent.trim().slice(0, 30)}`];
   }
-  const button = send.getBoundingClientRect();
-  seen.send = [button.width, button.height];
+  seen.send = ['width', 'height'].map((side) => send.getBoundingClientRect()[side]);
   seen.keypad = `${answer.inputMode} with ${answer.getAttribute('enterkeyhint')}`;
   seen.sideways = document.documentElement.scrollWidth > innerWidth;
   return seen;
 }
 
-// Runs in the page: drives it as fast as it allows, `count` flights of "2 3 9" in a row with "Fly
-// again" and Enter, or, given `text`, one flight of it pasted as the clipboard does (where a
-// script's paste carries no text, as in Firefox, the answers go as one typed line). Returns how
-// many flights ended with their verdict, in how long, the longest the page kept the browser from
-// running a timer, the highest JavaScript heap seen, and what was sent.
+// Runs in the page: `count` flights of "2 3 9" in a row, as fast as it allows, or `text` pasted
+// (typed as one line where a script's paste carries no text, as in Firefox). Returns how many
+// flights ended with their verdict, in how long, the longest the page held the browser's timers
+// up, the highest JavaScript heap seen, and what was sent.
 async function drive(count, text) {
   const answer = document.getElementById('answer');
   const state = () => document.body.dataset.state;
@@ -160,11 +145,8 @@ async function drive(count, text) {
       document.getElementById('fly-again').click();
       await until('waiting', 'failed');
       send('2 3 9');
-    } else if (paste.clipboardData?.getData('text/plain')) {
-      answer.dispatchEvent(paste);
-    } else {
-      send((text = text.trim().replace(/\n/g, ' ') + '\n').slice(0, -1));
-    }
+    } else if (paste.clipboardData?.getData('text/plain')) answer.dispatchEvent(paste);
+    else send((text = text.trim().replace(/\n/g, ' ') + '\n').slice(0, -1));
     await until('ended', 'failed');
     const {textContent} = document.getElementById('screen');
     if (state() === 'ended' && /Status at landing - .*\n$/.test(textContent)) landed++;
@@ -173,9 +155,8 @@ async function drive(count, text) {
   return {landed, took: performance.now() - began, longest_gap, heap, sent: text};
 }
 
-// Each engine can open a URL, run one of the functions above in the page, type a line (or Ctrl+D),
-// click and take a screenshot; `can` says what else: Chromium its viewport, network and heap,
-// both of these axe and the paste.
+// Each engine can open a URL, run a function in the page, type a line (or Ctrl+D), click and take a
+// screenshot; `can` says what else (Chromium alone has a heap).
 async function puppeteer_engine(name) {
   const chromium = name === 'chromium';
   const paths = chromium ? ['/usr/bin/chromium'] : ['/usr/bin/firefox-esr', '/usr/bin/firefox'];
@@ -207,8 +188,7 @@ async function puppeteer_engine(name) {
   engine.viewport = (width, height) =>
       page.setViewport(width ? {width, height, isMobile: true, hasTouch: true} : desktop);
   engine.offline = (on) => page.setOfflineMode(on);
-  // The JavaScript heap and the memory of array buffers (WebAssembly's included) after a full
-  // collection: {usedSize, backingStorageSize} in bytes.
+  // The JavaScript heap and array buffers' memory (WebAssembly's too) after a full collection.
   const cdp = chromium && await page.createCDPSession();
   if (cdp)
     engine.heap = async () =>
@@ -242,10 +222,8 @@ async function webkit_engine() {
   session = `/session/${sessionId}`;
   await call('POST', '/timeouts', {script: 120000});
   await call('POST', '/window/rect', {width: 1280, height: 900});
-  const element = async (css) => {
-    const found = await call('POST', '/element', {using: 'css selector', value: css});
-    return `/element/${Object.values(found)[0]}`;
-  };
+  const found = (css) => call('POST', '/element', {using: 'css selector', value: css});
+  const element = async (css) => `/element/${Object.values(await found(css))[0]}`;
   const engine = {name: 'webkit', can: [], messages: []};
   engine.open = (url) => call('POST', '/url', {url});
   const script = (fn) => `return (${fn}).apply(null, arguments);`;
@@ -271,29 +249,26 @@ async function play(engine, typed) {
   return engine.run(look);
 }
 
-// Returns what is wrong with a flight that `seen` shows, its dialogue and its chart, given the
-// lines typed and the program's output; logs figures.
+// Returns what is wrong with the flight that `seen` shows, given the lines typed and the output.
 function check(engine, typed, output, seen) {
   const name = JSON.stringify(typed.join(' ').slice(0, 24));
   const seconds =
-      (output.match(/Elapsed Time: +-?\d+ s\n|OUT OF FUEL - Elapsed Time:/g) || []).length;
+      output.match(/Elapsed Time: +-?\d+ s\n|OUT OF FUEL - Elapsed Time:/g)?.length ?? 0;
   const {state, screen, altitude, velocity, marked, text} = seen;
-  figures(
-      engine,
-      `${name}: ${seconds} reported seconds, ${seen.seconds} in the chart, ` +
-          `${altitude.length} vertices`);
-  const problems = [...seen.problems, ...(seconds > 300 ? long_shape(seen) : [])];
+  const charted = `${seen.seconds} in the chart, ${altitude.length} vertices`;
+  figures(engine, `${name}: ${seconds} reported seconds, ${charted}`);
+  const problems = [...seen.problems];
+  if (seconds > 300 && !hover_then_fall(seen))
+    problems.push(`${altitude.length} vertices, no hover then fall`);
   if (state !== 'ended') problems.push(`the flight has not ended after the last answer: ${state}`);
   const expected = terminal_view(output, typed, screen);
   const at = [...expected, ''].findIndex((c, i) => c !== screen[i]);
   const near = (text) => JSON.stringify(text.slice(at - 40, at + 40));
   if (screen !== expected)
-    problems.push(
-        `the screen differs at byte ${at}: ${near(screen)} where ${near(expected)} was due`);
+    problems.push(`the screen differs at ${at}: ${near(screen)}, not ${near(expected)}`);
   if (seconds <= 300 && (altitude.length !== seconds || velocity.length !== seconds))
     problems.push(`${altitude.length} and ${velocity.length} vertices for ${seconds} seconds`);
-  if (seen.seconds !== seconds)
-    problems.push(`the chart holds ${seen.seconds} of ${seconds} reported seconds`);
+  if (seen.seconds !== seconds) problems.push(`${seen.seconds} of ${seconds} seconds charted`);
   const verdict = /Status at landing - (.*)/.exec(output);
   const unspaced = (text) => text.replace(/\s/g, '');
   if (verdict && (!marked || !unspaced(text).includes(unspaced(verdict[1]))))
@@ -302,22 +277,18 @@ function check(engine, typed, output, seen) {
   return problems.map((problem) => `${name}: ${problem}`);
 }
 
-// A hover then a fall: level at the top for most of the way, then only down, to the ground at
-// the end, with at most two vertices per pixel column (a line from the first point to the last
-// is no such drawing).
-function long_shape({altitude, left, right, bottom}) {
+// Returns whether the altitude is level at the top most of the way, then only falls to the ground,
+// with at most two vertices per pixel column (a line from the first point to the last is not).
+function hover_then_fall({altitude, left, right, bottom}) {
   const [xs, ys] = [altitude.map(([x]) => x), altitude.map(([, y]) => y)];
   const departs = ys.findIndex((y) => Math.abs(y - ys[0]) > 1);
   const level_share = (xs[departs] - xs[0]) / (xs.at(-1) - xs[0]);
-  const columns = Math.ceil(right - left) + 1;
   const falls = ys.every((y, i) => i === 0 || y >= ys[i - 1]) && Math.abs(ys.at(-1) - bottom) <= 1;
-  if (departs > 0 && level_share >= 0.9 && falls && ys.length <= 2 * columns) return [];
-  const ends = `${JSON.stringify(altitude.slice(0, 2))} ... ${JSON.stringify(altitude.slice(-4))}`;
-  return [`${ys.length} vertices for ${columns} columns do not draw a hover then a fall: ${ends}`];
+  return departs > 0 && level_share >= 0.9 && falls &&
+      ys.length <= 2 * (Math.ceil(right - left) + 1);
 }
 
-// Opens `at` (unless null) and flies each flight: a transcript's name and its lines, or lines
-// alone, whose output comes from the program under Node.
+// Opens `at` (unless null) and flies each flight: a transcript's name and its lines, or lines.
 async function flights(engine, at, table) {
   if (at) await engine.open(at);
   const problems = [];
@@ -350,14 +321,13 @@ const typed_ahead = [
 const mid_flight = ['1300', '500', ...Array(14).fill('0'), ...Array(6).fill('9')];
 
 // The cases: each plays the page (at `url`) in an engine and returns its problems.
-const flights_compared_with_their_transcripts = (engine) => flights(engine, url, transcribed);
+const flights_as_transcribed = (engine) => flights(engine, url, transcribed);
 const answers_typed_ahead = (engine) => flights(engine, url, typed_ahead);
-const the_zip_made_by_cpack_opened_from_disk = (engine) =>
-    flights(engine, zip_page, two_three_nine);
+const cpack_zip_opened_from_disk = (engine) => flights(engine, zip, two_three_nine);
 
 async function flights_in_a_row(engine) {
   await engine.open(url);
-  const [count, warm] = [engine.heap ? 1000 : 200, 20];
+  const [count, warm] = [engine.heap ? 1000 : 200, 20];  // the heap is compared once warm
   engine.messages.length = 0;
   let {landed} = await engine.run(drive, warm);
   const before = engine.heap && await engine.heap();
@@ -367,13 +337,9 @@ async function flights_in_a_row(engine) {
       engine, `${landed} of ${count} flights ended with their verdict`, landed !== count));
   if (!before) return problems;
   const after = await engine.heap();
-  const [heap, buffers] =
-      ['usedSize', 'backingStorageSize'].map((n) => `${mb(before[n])} -> ${mb(after[n])} MB`);
-  const grew = after.usedSize - before.usedSize > 2e6 ||
-      after.backingStorageSize - before.backingStorageSize > 4e6;
-  return [
-    ...problems, ...figures(engine, `JavaScript heap ${heap}, array buffers ${buffers}`, grew)
-  ];
+  const grew = ['usedSize', 'backingStorageSize'].map((n) => after[n] - before[n]);
+  const text = `JavaScript heap grew ${mb(grew[0])} MB, array buffers ${mb(grew[1])} MB`;
+  return problems.concat(figures(engine, text, grew[0] > 2e6 || grew[1] > 4e6));
 }
 
 async function offline_after_loading(engine) {
@@ -389,7 +355,7 @@ async function offline_after_loading(engine) {
   } finally { await engine.offline(false); }
 }
 
-async function a_program_that_cannot_start_is_explained(engine) {
+async function program_that_cannot_start(engine) {
   const problems = [];
   for (const where of ['without_program/', 'broken_program/']) {
     await engine.open(url + where);
@@ -400,7 +366,7 @@ async function a_program_that_cannot_start_is_explained(engine) {
   return problems;
 }
 
-async function a_phone_in_portrait(engine) {
+async function phone_in_portrait(engine) {
   const problems = [];
   for (const [width, height] of [[390, 844], [360, 640]]) {
     await engine.viewport(width, height);
@@ -411,10 +377,10 @@ async function a_phone_in_portrait(engine) {
       const short = state !== 'waiting' || answer < 1 || chart < 0.6 || smallest[0] < 12 ||
           Math.min(...send) < 44 || keypad !== 'numeric with send' || sideways;
       const text =
-          `${width}x${height} at the ${moment} (${state}): answer ${pc(answer)} in view, ` +
-          `chart ${pc(chart)}, smallest text ${smallest[0].toFixed(1)} px (${smallest[1]}), ` +
-          `send button ${send.map(Math.round).join('x')} px, ${keypad} keypad, sideways ${
-              sideways}`;
+          `${width}x${height} at the ${moment} (${state}${sideways ? ', sideways' : ''}): ` +
+          `answer ${pc(answer)} in view, chart ${pc(chart)}, smallest text ` +
+          `${smallest[0].toFixed(1)} px (${smallest[1]}), send button ` +
+          `${send.map(Math.round).join('x')} px, ${keypad} keypad`;
       problems.push(...figures(engine, text, short));
     }
     if (options.screenshots && width === 390)
@@ -424,8 +390,9 @@ async function a_phone_in_portrait(engine) {
   return problems;
 }
 
-async function axe_core_at_the_first_prompt_mid_flight_and_after_the_verdict(engine) {
+async function axe_core_at_three_moments(engine) {
   await engine.open(url);
+  await engine.run((source) => (0, eval)(source), axe_source);
   const [problems, names] = [[], []];
   const verdict = [Array(45).fill('0').join(' ')];
   for (const [moment, typed] of [
@@ -433,11 +400,9 @@ async function axe_core_at_the_first_prompt_mid_flight_and_after_the_verdict(eng
     const {state, name} = await play(engine, typed);
     if (moment === 'verdict' && state !== 'ended') problems.push(`no verdict: ${state}`);
     names.push(name);
-    const violations = await engine.run(async (source) => {
-      if (!window.axe) (0, eval)(source);
-      return (await window.axe.run(document))
-          .violations.map((v) => `${v.id}: ${v.nodes.length} (${v.help})`);
-    }, axe_source);
+    const violations = await engine.run(
+        async () => (await axe.run(document))
+                        .violations.map((v) => `${v.id}: ${v.nodes.length} (${v.help})`));
     figures(engine, `${violations.length} axe violations at the ${moment}`);
     problems.push(...violations.map((v) => `${moment}: ${v}`));
   }
@@ -446,7 +411,7 @@ async function axe_core_at_the_first_prompt_mid_flight_and_after_the_verdict(eng
   return problems;
 }
 
-async function a_paste_of_200_000_answers(engine) {
+async function paste_of_200_000_answers(engine) {
   await engine.open(url);
   await engine.run(look);
   const typed = ['100', String(199998 * 5), ...Array(199998).fill('5')];
@@ -455,8 +420,7 @@ async function a_paste_of_200_000_answers(engine) {
       `the page busy at most ${longest_gap.toFixed(0)} ms at a time, JavaScript heap at most ` +
       `${heap ? mb(heap) : '(not measured)'} MB`;
   const problems = figures(engine, text, took > 5000 || longest_gap > 400 || heap > 300e6);
-  // The dialogue keeps its newest lines, byte for byte, and says how many older ones it let go
-  // (the echo of the paste among them).
+  // The dialogue keeps its newest lines byte for byte, saying how many it let go (the echo too).
   const seen = await engine.run(look);
   if (!seen.screen.startsWith('[')) problems.push('the dialogue keeps every line of the paste');
   return [...problems, ...check(engine, [sent.slice(0, -1)], program_output(typed), seen)];
@@ -464,29 +428,24 @@ async function a_paste_of_200_000_answers(engine) {
 
 // Each case with what the engine must offer for it to run.
 const CASES = [
-  [flights_compared_with_their_transcripts], [answers_typed_ahead], [flights_in_a_row],
-  [the_zip_made_by_cpack_opened_from_disk, 'zip'], [offline_after_loading, 'offline'],
-  [a_program_that_cannot_start_is_explained], [a_phone_in_portrait, 'phone'],
-  [axe_core_at_the_first_prompt_mid_flight_and_after_the_verdict, 'axe'],
-  [a_paste_of_200_000_answers, 'paste']
+  [flights_as_transcribed], [answers_typed_ahead], [flights_in_a_row],
+  [cpack_zip_opened_from_disk, 'zip'], [offline_after_loading, 'offline'],
+  [program_that_cannot_start], [phone_in_portrait, 'phone'], [axe_core_at_three_moments, 'axe'],
+  [paste_of_200_000_answers, 'paste']
 ];
 
-// Serves the page, a copy without its program, and one whose program is damaged, always fresh
-// (as a server that forbids caching does).
+// Serves the page, without its program, or with it damaged, never to be cached.
 function serve(root) {
   return listen(http.createServer((request, response) => {
-    const [, variant, name] =
-        /^\/(?:(without_program|broken_program)\/)?(.*)$/.exec(decodeURIComponent(request.url));
+    const [, variant, name] = /^\/(?:(without|broken)_program\/)?(.*)$/.exec(request.url);
     const file = path.join(root, name || 'index.html');
     const program = name === 'lm_simulator.js';
-    if (!fs.existsSync(file) || (program && variant === 'without_program'))
+    if (!fs.existsSync(file) || (program && variant === 'without'))
       return response.writeHead(404).end();
     let body = fs.readFileSync(file, 'latin1');
     // The WebAssembly's first bytes after its magic number and version no longer make a module.
-    if (program && variant === 'broken_program')
-      body = body.replace(/(base64,AGFzbQEAAAAB)..../, '$1////');
-    const type = {'.html': 'text/html', '.js': 'text/javascript'}[path.extname(file)] ||
-        'text/plain';
+    if (program && variant === 'broken') body = body.replace(/(base64,AGFzbQEAAAAB)..../, '$1////');
+    const type = file.endsWith('.html') ? 'text/html' : 'text/javascript';
     response.writeHead(200, {'content-type': type, 'cache-control': 'no-store'})
         .end(body, 'latin1');
   }));
@@ -494,17 +453,14 @@ function serve(root) {
 
 // Makes the ZIP with cpack and unpacks it; returns its index.html.
 function unpack_zip(work) {
-  execFileSync(
-      options.cpack || 'cpack', ['--config', options['cpack-config'], '-B', work],
-      {stdio: 'ignore'});
-  const zip = fs.readdirSync(work).find((f) => f.endsWith('.zip'));
-  execFileSync('unzip', ['-q', path.join(work, zip), '-d', path.join(work, 'unpacked')]);
-  const top = path.basename(zip, '.zip');
-  const listed = fs.readdirSync(path.join(work, 'unpacked'), {recursive: true}).sort().join(' ');
+  execFileSync(options.cpack || 'cpack', ['--config', options['cpack-config'], '-B', work]);
+  const zip = path.join(work, fs.readdirSync(work).find((f) => f.endsWith('.zip')));
+  const listed = execFileSync('unzip', ['-Z1', zip], {encoding: 'utf8'}).trim().split('\n').sort();
   const due = ['LICENSE', 'README.md', 'flight_page.js', 'index.html', 'lm_simulator.js'];
-  if (listed !== [top, ...due.map((f) => `${top}/${f}`)].join(' '))
+  if (`${listed}` !== `${due.map((f) => `${path.basename(zip, '.zip')}/${f}`)}`)
     throw new Error(`the ZIP holds ${listed}`);
-  return pathToFileURL(path.join(work, 'unpacked', top, 'index.html')).href;
+  execFileSync('unzip', ['-q', zip, '-d', work]);
+  return pathToFileURL(path.join(zip.slice(0, -4), 'index.html')).href;
 }
 
 const failures = [];
@@ -516,9 +472,9 @@ const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lm-browser-'));
 const server = await serve(path.resolve(page_dir));
 const url = `http://127.0.0.1:${server.address().port}/`;
 const axe_source = fs.readFileSync(path.join(here, 'node_modules/axe-core/axe.min.js'), 'utf8');
-const zip_page = options['cpack-config'] && unpack_zip(work);
+const zip = options['cpack-config'] && unpack_zip(work);
 let engines_run = 0;
-for (const name of options.engines.split(',')) {
+for (const name of (options.engines || 'chromium,firefox,webkit').split(',')) {
   const engine = await (name === 'webkit' ? webkit_engine() : puppeteer_engine(name));
   if (!engine) {
     console.log(`${name} is not installed: its cases are skipped`);
@@ -529,8 +485,8 @@ for (const name of options.engines.split(',')) {
   try {
     for (const [run, needs] of CASES) {
       const title = run.name.replace(/_/g, ' ');
-      if ((needs && ![...engine.can, zip_page && 'zip'].includes(needs)) ||
-          !title.includes(options.only))
+      if ((needs && ![...engine.can, zip && 'zip'].includes(needs)) ||
+          !title.includes(options.only || ''))
         continue;
       const began = Date.now();
       const problems = await run(engine).catch((error) => [error.stack || String(error)]);
