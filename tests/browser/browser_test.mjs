@@ -2,9 +2,8 @@
 // WebKit (its WebDriver under a virtual X display): one table of cases, each played in every engine
 // that can run it. Exit status 77 (skipped) when puppeteer-core or every browser is missing, a
 // failure under CI (CI set in the environment).
-//   node browser_test.mjs PAGE_DIR TRANSCRIPT_DIR --program NODE_PROGRAM_JS [--cpack CPACK
-//        --cpack-config CPackConfig.cmake] [--screenshots DIR] [--engines chromium,firefox,webkit]
-//        [--only PART_OF_A_CASE_NAME]
+//   node browser_test.mjs PAGE_DIR TRANSCRIPT_DIR --program NODE_PROGRAM_JS [--cpack CPACK]
+//   [--cpack-config CPackConfig.cmake] [--screenshots DIR] [--engines chromium,...] [--only TEXT]
 
 import {execFileSync, spawn, spawnSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -29,8 +28,7 @@ const listen = (server) => new Promise((go) => server.listen(0, '127.0.0.1', () 
 const mb = (bytes) => (bytes / 1e6).toFixed(1);
 const pc = (share) => `${(share * 100).toFixed(0)}%`;
 // Logs a case's figures; returns them as its problem when they fall short.
-const figures = (engine, text, short) =>
-    (console.log(`  ${engine.name}: ${text}`), short ? [text] : []);
+const figures = ({name}, text, short) => (console.log(`  ${name}: ${text}`), short ? [text] : []);
 
 // Returns `output` as a terminal shows it: each typed line after the prompt reached once the
 // answers before it were used; from its newest lines on when `shown` says older ones were let go.
@@ -44,8 +42,7 @@ function terminal_view(output, typed, shown) {
   const prompts = /\(in meters\): |\(in liters\): |9=max thrust\): /g;
   const view = output.replace(prompts, (prompt) => prompt + (waits_at.get(count++) || ''));
   const note = /^\[([\d,]+) earlier lines are no longer shown\]\n/.exec(shown);
-  if (!note) return view;
-  return note[0] + view.split('\n').slice(Number(note[1].replace(/,/g, ''))).join('\n');
+  return note ? note[0] + view.split('\n').slice(note[1].replace(/,/g, '')).join('\n') : view;
 }
 
 // Returns the program's output for `typed` under Node (input ending before touchdown fails it).
@@ -62,13 +59,12 @@ function program_output(typed) {
 // name, and what a phone shows.
 async function look() {
   const state = () => document.body.dataset.state;
-  while (!['waiting', 'ended', 'failed'].includes(state()))
-    await new Promise((go) => setTimeout(go, 2));
+  while (!/waiting|ended|failed/.test(state())) await new Promise((go) => setTimeout(go, 2));
   const [screen, chart, answer, send] =
       ['screen', 'chart', 'answer', 'send'].map((id) => document.getElementById(id));
-  const [bottom_axis, left_axis] = chart.querySelectorAll('line.axis');
-  const [left, bottom, right] = ['x1', 'y1', 'x2'].map((a) => Number(bottom_axis.getAttribute(a)));
-  const top = Number(left_axis.getAttribute('y1'));
+  const [b, l] = [...chart.querySelectorAll('line.axis')].map((axis) => axis.getBBox());
+  const plot = {name: 'the plot', x: b.x, y: l.y, width: b.width, height: b.y - l.y};
+  const [left, right, top, bottom] = [b.x, b.x + b.width, l.y, b.y];
   const seen = {state: state(), screen: screen.textContent, left, right, bottom, problems: []};
   for (const line of chart.querySelectorAll('polyline')) {
     const points = (seen[line.classList[0]] = Array.from(line.points, (p) => [p.x, p.y]));
@@ -76,24 +72,22 @@ async function look() {
         points.find(([x, y]) => x < left - .5 || x > right + .5 || y < top - .5 || y > bottom + .5);
     if (outside) seen.problems.push(`the ${line.classList[0]} line leaves the plot at ${outside}`);
   }
-  const boxes = [{name: 'the plot', x: left, y: top, width: right - left, height: bottom - top}];
+  const boxes = [plot];
   for (const text of chart.querySelectorAll('text'))
     boxes.push(Object.assign(text.getBBox(), {name: `"${text.textContent}"`}));
   const {width, height} = chart.viewBox.baseVal;
   boxes.forEach((a, i) => {
     if (a.x < 0 || a.y < 0 || a.x + a.width > width || a.y + a.height > height)
       seen.problems.push(`${a.name} lies outside the chart`);
-    for (const b of boxes.slice(i + 1)) {
-      if (a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
-          b.y < a.y + a.height)
-        seen.problems.push(`${a.name} crosses ${b.name}`);
-    }
+    const crossed = boxes.slice(i + 1).filter(
+        (b) => a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+            b.y < a.y + a.height);
+    seen.problems.push(...crossed.map((b) => `${a.name} crosses ${b.name}`));
   });
   Object.assign(seen, {seconds: Number(chart.dataset.seconds), text: chart.textContent});
   seen.marked = !!chart.querySelector('.touchdown');
-  const folder = new URL('.', location.href).href;
   const loaded = performance.getEntriesByType('resource').map((e) => e.name);
-  seen.foreign = loaded.filter((name) => !name.startsWith(folder));
+  seen.foreign = loaded.filter((name) => !name.startsWith(new URL('.', location.href).href));
   seen.below = screen.scrollHeight - screen.scrollTop - screen.clientHeight;
   const label = document.getElementById(answer.getAttribute('aria-labelledby'));
   seen.name = answer.disabled || !label ? '' : label.textContent;
@@ -136,9 +130,8 @@ async function drive(count, text) {
     [longest_gap, last] = [Math.max(longest_gap, performance.now() - last), performance.now()];
     heap = Math.max(heap, performance.memory?.usedJSHeapSize || 0);
   }, 10);
-  const clipboard = new DataTransfer();
-  clipboard.setData('text/plain', text || '');
-  const paste = new ClipboardEvent('paste', {clipboardData: clipboard, cancelable: true});
+  const paste = new ClipboardEvent('paste', {clipboardData: new DataTransfer(), cancelable: true});
+  paste.clipboardData?.setData('text/plain', text || '');
   const began = performance.now();
   for (let i = 0; i < count; i++) {
     if (text === undefined) {
@@ -232,8 +225,8 @@ async function webkit_engine() {
   const keys = (line) => ({text: line === END ? '\uE009d' : `${line}\uE007`});
   engine.type = async (line) => call('POST', `${await element('#answer')}/value`, keys(line));
   engine.click = async (selector) => call('POST', `${await element(selector)}/click`, {});
-  engine.screenshot = async (file) =>
-      fs.writeFileSync(file, await call('GET', '/screenshot'), 'base64');
+  engine.screenshot = async (to) =>
+      fs.writeFileSync(to, await call('GET', '/screenshot'), 'base64');
   engine.close = () => call('DELETE', '').finally(() => process.kill(-driver.pid));
   return engine;
 }
@@ -252,20 +245,18 @@ async function play(engine, typed) {
 // Returns what is wrong with the flight that `seen` shows, given the lines typed and the output.
 function check(engine, typed, output, seen) {
   const name = JSON.stringify(typed.join(' ').slice(0, 24));
-  const seconds =
-      output.match(/Elapsed Time: +-?\d+ s\n|OUT OF FUEL - Elapsed Time:/g)?.length ?? 0;
+  const seconds = output.split(/Elapsed Time: +-?\d+ s\n|OUT OF FUEL - Elapsed Time:/).length - 1;
   const {state, screen, altitude, velocity, marked, text} = seen;
   const charted = `${seen.seconds} in the chart, ${altitude.length} vertices`;
   figures(engine, `${name}: ${seconds} reported seconds, ${charted}`);
   const problems = [...seen.problems];
   if (seconds > 300 && !hover_then_fall(seen))
-    problems.push(`${altitude.length} vertices, no hover then fall`);
+    problems.push('the altitude draws no hover then fall');
   if (state !== 'ended') problems.push(`the flight has not ended after the last answer: ${state}`);
   const expected = terminal_view(output, typed, screen);
   const at = [...expected, ''].findIndex((c, i) => c !== screen[i]);
   const near = (text) => JSON.stringify(text.slice(at - 40, at + 40));
-  if (screen !== expected)
-    problems.push(`the screen differs at ${at}: ${near(screen)}, not ${near(expected)}`);
+  if (screen !== expected) problems.push(`screen at ${at}: ${near(screen)}, not ${near(expected)}`);
   if (seconds <= 300 && (altitude.length !== seconds || velocity.length !== seconds))
     problems.push(`${altitude.length} and ${velocity.length} vertices for ${seconds} seconds`);
   if (seen.seconds !== seconds) problems.push(`${seen.seconds} of ${seconds} seconds charted`);
@@ -306,17 +297,16 @@ async function flights(engine, at, table) {
 }
 
 const two_three_nine = [['two_metres_three_litres', ['2', '3', '9']]];
+// The last of these flights falls freely from 1300 m.
 const transcribed = [
   ...two_three_nine, ['one_metre_soft_landing', ['1', '100', '3', '5', '8']],
   ['refusals_at_every_prompt', '0 20000 abc 2 0 -5 xyz 3 10 -1 q 9'.split(' ')],
-  ['end_at_rate', ['1300 500', '5 5', END]],
-  ['', ['1300 500', ...Array(14).fill('0'), END]]  // free fall from 1300 m
+  ['end_at_rate', ['1300 500', '5 5', END]], ['', ['1300 500', ...Array(14).fill('0'), END]]
 ];
+// The last of these flights lasts over 300 seconds: a pixel column's lowest and highest value.
 const typed_ahead = [
   ['', ['1300 500', '0 0 0 0 0 0 0 0 0 0', END]], ['', ['1000', '30', '9 9 9 9']], ['', ['2 3 9']],
-  ['', ['1 100 3 5 8']],
-  // Over 300 seconds: a pixel column's lowest and highest value.
-  ['', ['100', String(495 * 5), ...Array(9).fill(Array(55).fill('5').join(' '))]]
+  ['', ['1 100 3 5 8']], ['', ['100', String(495 * 5), ...Array(9).fill('5 '.repeat(55).trim())]]
 ];
 const mid_flight = ['1300', '500', ...Array(14).fill('0'), ...Array(6).fill('9')];
 
@@ -377,10 +367,9 @@ async function phone_in_portrait(engine) {
       const short = state !== 'waiting' || answer < 1 || chart < 0.6 || smallest[0] < 12 ||
           Math.min(...send) < 44 || keypad !== 'numeric with send' || sideways;
       const text =
-          `${width}x${height} at the ${moment} (${state}${sideways ? ', sideways' : ''}): ` +
-          `answer ${pc(answer)} in view, chart ${pc(chart)}, smallest text ` +
-          `${smallest[0].toFixed(1)} px (${smallest[1]}), send button ` +
-          `${send.map(Math.round).join('x')} px, ${keypad} keypad`;
+          `${width}x${height} at the ${moment} (${state}${sideways ? ', sideways' : ''}):` +
+          ` answer ${pc(answer)} in view, chart ${pc(chart)}, smallest text ${smallest[0]} px` +
+          ` (${smallest[1]}), send ${send.map(Math.round).join('x')} px, ${keypad} keypad`;
       problems.push(...figures(engine, text, short));
     }
     if (options.screenshots && width === 390)
@@ -416,9 +405,9 @@ async function paste_of_200_000_answers(engine) {
   await engine.run(look);
   const typed = ['100', String(199998 * 5), ...Array(199998).fill('5')];
   const {took, longest_gap, heap, sent} = await engine.run(drive, 1, input_of(typed));
-  const text = `${typed.length} answers pasted: verdict after ${(took / 1000).toFixed(2)} s, ` +
-      `the page busy at most ${longest_gap.toFixed(0)} ms at a time, JavaScript heap at most ` +
-      `${heap ? mb(heap) : '(not measured)'} MB`;
+  const text =
+      `${typed.length} answers pasted: verdict after ${(took / 1000).toFixed(2)} s, busy ` +
+      `${longest_gap.toFixed(0)} ms at most at a time, heap at most ${heap ? mb(heap) : '?'} MB`;
   const problems = figures(engine, text, took > 5000 || longest_gap > 400 || heap > 300e6);
   // The dialogue keeps its newest lines byte for byte, saying how many it let go (the echo too).
   const seen = await engine.run(look);
@@ -439,12 +428,11 @@ function serve(root) {
   return listen(http.createServer((request, response) => {
     const [, variant, name] = /^\/(?:(without|broken)_program\/)?(.*)$/.exec(request.url);
     const file = path.join(root, name || 'index.html');
-    const program = name === 'lm_simulator.js';
-    if (!fs.existsSync(file) || (program && variant === 'without'))
-      return response.writeHead(404).end();
+    const program = name === 'lm_simulator.js' && variant;
+    if (!fs.existsSync(file) || program === 'without') return response.writeHead(404).end();
     let body = fs.readFileSync(file, 'latin1');
     // The WebAssembly's first bytes after its magic number and version no longer make a module.
-    if (program && variant === 'broken') body = body.replace(/(base64,AGFzbQEAAAAB)..../, '$1////');
+    if (program === 'broken') body = body.replace(/(base64,AGFzbQEAAAAB)..../, '$1////');
     const type = file.endsWith('.html') ? 'text/html' : 'text/javascript';
     response.writeHead(200, {'content-type': type, 'cache-control': 'no-store'})
         .end(body, 'latin1');
@@ -482,12 +470,11 @@ for (const name of (options.engines || 'chromium,firefox,webkit').split(',')) {
     continue;
   }
   engines_run++;
+  const offers = [undefined, ...engine.can, zip && 'zip'];  // undefined: a case that needs nothing
   try {
     for (const [run, needs] of CASES) {
       const title = run.name.replace(/_/g, ' ');
-      if ((needs && ![...engine.can, zip && 'zip'].includes(needs)) ||
-          !title.includes(options.only || ''))
-        continue;
+      if (!offers.includes(needs) || !title.includes(options.only || '')) continue;
       const began = Date.now();
       const problems = await run(engine).catch((error) => [error.stack || String(error)]);
       const took = `(${((Date.now() - began) / 1000).toFixed(1)} s)`;
