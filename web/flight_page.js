@@ -407,8 +407,7 @@ function text_width(text, size) {
 
 function svg(name, attributes, text) {
   const element = document.createElementNS('http://www.w3.org/2000/svg', name);
-  for (const [key, value] of Object.entries(attributes))
-    element.setAttribute(key, value);
+  for (const [key, value] of Object.entries(attributes)) element.setAttribute(key, value);
   if (text !== undefined) element.textContent = text;
   return element;
 }
