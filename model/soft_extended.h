@@ -147,12 +147,10 @@ inline bool soft_divide_special(const soft_extended& a, const soft_extended& b,
     result = soft_nan();
   } else if (a.kind == soft_class::infinite) {
     result = b.kind == soft_class::infinite ? soft_nan() : soft_infinity(negative);
-  } else if (b.kind == soft_class::infinite) {
-    result = soft_zero(negative);
   } else if (b.kind == soft_class::zero) {
     result = a.kind == soft_class::zero ? soft_nan() : soft_infinity(negative);
   } else {
-    result = soft_zero(negative);  // a is zero
+    result = soft_zero(negative);  // b is infinite, or a is zero
   }
   return true;
 }
