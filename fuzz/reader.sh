@@ -19,7 +19,7 @@ cmake --build "$build" -j2 --target lm_fuzz_reader >/dev/null
 corpus="$build/reader-corpus"
 mkdir -p "$corpus"
 cp "$root"/fuzz/corpus/* "$corpus/"
-"$build/fuzz/lm_fuzz_reader" -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=512 \
+"$build/lm_fuzz_reader" -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=512 \
   -print_final_stats=1 "$corpus" >"$build/reader.log" 2>&1 || {
   tail -n 40 "$build/reader.log"
   echo "lm_fuzz_reader found a fault"
