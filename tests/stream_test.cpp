@@ -27,7 +27,7 @@ using expected::fuel_error;
 using expected::fuel_prompt;
 
 const std::string banner_and_altitude_prompt = expected::banner + altitude_prompt;
-const std::string verdict = "\nStatus at landing - Enjoy your oxygen while it lasts!\n";
+const std::string& verdict = expected::hard_landing;
 
 // Runs are held to this much address space, where the build's checkers
 // do not need more themselves: a program that wanted more would fail.
