@@ -200,11 +200,19 @@ function start_flight() {
     if (input_ended) return;
     send(answer.value);
     answer.value = '';
+    close_input();
+    serve_read();
+  }
+
+  // Nothing more can be typed. The answer lets go of the focus first: WebKit,
+  // left with a focused input disabled, later scrolls the dialogue back up,
+  // out of sight of the verdict.
+  function close_input() {
     input_ended = true;
+    answer.blur();
     answer.disabled = true;
     end_button.disabled = true;
     send_button.disabled = true;
-    serve_read();
   }
 
   answer.onkeydown = (event) => {
@@ -245,10 +253,7 @@ function start_flight() {
 
   function stop(state) {
     reports.draw();
-    input_ended = true;
-    answer.disabled = true;
-    end_button.disabled = true;
-    send_button.disabled = true;
+    close_input();
     again_button.hidden = false;
     set_state(state);
     again_button.focus();

@@ -57,6 +57,8 @@ function program_output(typed) {
 async function look() {
   const state = () => document.body.dataset.state;
   while (!/waiting|ended|failed/.test(state())) await new Promise((go) => setTimeout(go, 2));
+  // What a player sees: the page as drawn a few frames later.
+  for (let frame = 0; frame < 3; frame++) await new Promise(requestAnimationFrame);
   const [screen, chart, answer, send] =
       ['screen', 'chart', 'answer', 'send'].map((id) => document.getElementById(id));
   const [b, l] = [...chart.querySelectorAll('line.axis')].map((axis) => axis.getBBox());
@@ -254,6 +256,7 @@ function check(engine, typed, output, seen) {
   const verdict = /Status at landing - (.*)/.exec(output)?.[1].replace(/\s/g, '');
   if (verdict && (!marked || !text.replace(/\s/g, '').includes(verdict)))
     problems.push(`touchdown marked ${marked}, chart text ${text}`);
+  if (seen.below > 1) problems.push(`the newest line is ${seen.below} px out of sight`);
   if (seen.foreign.length > 0) problems.push(`the page loaded from elsewhere: ${seen.foreign}`);
   return problems.map((problem) => `${name}: ${problem}`);
 }
@@ -280,8 +283,6 @@ async function flights(engine, at, table) {
       await engine.screenshot(path.join(options.screenshots, `web_page_${engine.name}.png`));
     await engine.click('#fly-again');
   }
-  const {below} = await engine.run(look);
-  if (below > 1) problems.push(`the newest line is ${below} px out of sight`);
   return problems;
 }
 
