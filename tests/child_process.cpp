@@ -21,6 +21,19 @@
 namespace {
 
 using steady = std::chrono::steady_clock;
+
+// Returns the master side of a new pseudo-terminal at which `typed` has
+// been typed, and sets `slave` to its other side.
+int open_terminal(const std::string& typed, int& slave) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+    throw std::runtime_error("no pseudo-terminal");
+  slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave < 0 || write_all(master, typed.data(), typed.size()) != 0)
+    throw std::runtime_error("cannot type at the pseudo-terminal");
+  return master;
+}
+
 pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
             const std::vector<std::string>& arguments, const child_input& input) {
   pid_t pid = 0;
@@ -114,13 +127,15 @@ child_result run_capturing(const char* program, const child_input& input, int se
   // Typed between reads, not by a thread of its own: user-mode QEMU leaves
   // a thread started around its emulated spawn spinning for ever.
   signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
-  typing typed{child.to_child, input.text};
+  const bool typing_on = input.kind == child_input::typed;
+  typing typed{typing_on ? child.to_child : -1, input.text};
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
   std::string text;
   const bool ended =
       child.from_child < 0 || read_until_end(child.from_child, text, deadline, pause, &typed);
   child_result result = finish_child(child, ended ? seconds : 0);
   if (child.from_child >= 0) ::close(child.from_child);
+  if (!typing_on && child.to_child >= 0) ::close(child.to_child);
   result.output = std::move(text);
   result.timed_out = result.timed_out || !ended;
   return result;
@@ -136,6 +151,10 @@ interactive_child start_child(const char* program, const child_input& input,
   for (const int end : {in[0], out[1]})
     if (input.slow_non_blocking) ::fcntl(end, F_SETFL, O_NONBLOCK);
   if (input.kind != child_input::typed) ::close(std::exchange(in[1], -1));
+  if (input.kind == child_input::terminal) {
+    ::close(in[0]);
+    in[1] = open_terminal(input.text, in[0]);
+  }
   if (input.output != child_output::pipe) ::close(std::exchange(out[0], -1));
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);

@@ -20,8 +20,10 @@ enum class child_output { pipe, dev_full, closed, abandoned_pipe };
 
 // How the child's standard streams are set up.
 struct child_input {
-  enum kind_t { file, closed, typed } kind;
-  std::string text;            // the file's contents, or what is typed into a pipe
+  // A terminal is a pseudo-terminal with `text` typed at it before the
+  // start, held open until the child ends.
+  enum kind_t { file, closed, typed, terminal } kind;
+  std::string text;            // the file's contents, or what is typed
   long address_space_mib = 0;  // if not 0, the child may map no more than this
   // Pipes non-blocking for the child, as another program sharing them could
   // leave them, and slow at the test's ends: 2 ms after each read or 5 bytes.

@@ -94,6 +94,17 @@ TEST(HostileInput, EndsCalmlyWithTheRightStatus) {
   }
 }
 
+// At a terminal the input can go on after its end: Ctrl+D after "1300"
+// hands it over without a line end, a second one ends the input, and what
+// is typed after that must never be read.
+TEST(HostileInput, TheEndOfInputAtATerminalIsFinal) {
+  const std::string typed = std::string("1300\x04\x04") + "500\n9\n";
+  const child_result run = run_capturing(LM_SIMULATOR_PATH, {child_input::terminal, typed}, 10);
+  expect_calm(run, "end of input at a terminal");
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.output, banner_and_altitude_prompt + fuel_prompt + abandoned);
+}
+
 TEST(HostileStreams, ClosedStandardInputIsTheEndOfInput) {
   const child_result run =
       run_capturing(LM_SIMULATOR_PATH, {child_input::closed, "", memory_limit_mib}, 10);
