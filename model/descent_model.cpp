@@ -22,9 +22,3 @@ double velocity_after_second(double velocity, double acceleration) {
 std::int32_t fuel_after_second(std::int32_t fuel, std::int32_t rate) {
   return fuel - rate;
 }
-
-flight_state state_after_second(const flight_state& s, double gravity, std::int32_t rate) {
-  const double acceleration = acceleration_for_rate(gravity, rate);
-  return {s.time + 1, altitude_after_second(s.altitude, s.velocity, acceleration),
-          velocity_after_second(s.velocity, acceleration), fuel_after_second(s.fuel, rate), rate};
-}
