@@ -210,7 +210,7 @@ async function webkit_engine() {
   await call('POST', '/window/rect', {width: 1280, height: 900});
   const found = (css) => call('POST', '/element', {using: 'css selector', value: css});
   const element = async (css) => `/element/${Object.values(await found(css))[0]}`;
-  const engine = {name: 'webkit', can: [], messages: []};
+  const engine = {name: 'webkit', can: ['axe', 'paste'], messages: []};
   engine.open = (url) => call('POST', '/url', {url});
   const script = (fn) => `return (${fn}).apply(null, arguments);`;
   engine.run = (fn, ...args) => call('POST', '/execute/sync', {script: script(fn), args});
