@@ -70,6 +70,24 @@ constexpr std::string_view input_ended =
 // and a newline.
 constexpr std::string_view output_lost = "lm_simulator: cannot write to standard output: ";
 
+// On standard error, once, when standard input could not be read: then the
+// system's reason and a newline.
+constexpr std::string_view input_failed = "lm_simulator: cannot read standard input: ";
+
+// The command line: --help's text; --version's, which the version and a
+// newline follow; and the note on standard error for any other argument.
+constexpr std::string_view usage =
+    "usage: lm_simulator [--help | --version]\n"
+    "Flies a lunar module's final descent, one second at a time: the answers\n"
+    "(the initial altitude, the fuel, then each second's fuel rate) are read\n"
+    "from standard input, and the dialogue is written to standard output, as\n"
+    "in: lm_simulator < answers.txt\n"
+    "Exit status: 0 the flight reached the surface, 1 the input ended first,\n"
+    "2 the output could not all be written, 3 the input could not be read.\n";
+constexpr std::string_view version_name = "lm_simulator ";
+constexpr std::string_view arguments_ignored =
+    "lm_simulator: arguments are ignored; the answers are read from standard input\n";
+
 }  // namespace text
 
 #endif  // LM_CONSOLE_DIALOGUE_TEXTS_H_

@@ -17,9 +17,11 @@ extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 // Returns 0 and sets `pid`, or an error number. Runs `argv[0]`, looked up
 // on the PATH when `search_path` is set, with `actions` applied first;
-// with `ignore_sigpipe`, SIGPIPE is ignored here and in the child.
+// with `ignore_sigpipe`, SIGPIPE is ignored here and in the child; with
+// `own_group`, the child leads a process group of its own, as a shell's
+// job does, which a signal to -pid reaches whole.
 inline int spawn_child(pid_t& pid, const posix_spawn_file_actions_t* actions, char* const argv[],
-                       bool search_path, bool ignore_sigpipe = false) {
+                       bool search_path, bool ignore_sigpipe = false, bool own_group = false) {
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults;
@@ -30,7 +32,12 @@ inline int spawn_child(pid_t& pid, const posix_spawn_file_actions_t* actions, ch
     sigaddset(&defaults, SIGPIPE);
   }
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  short flags = POSIX_SPAWN_SETSIGDEF;
+  if (own_group) {
+    flags |= POSIX_SPAWN_SETPGROUP;
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
+  posix_spawnattr_setflags(&attributes, flags);
   const int failed = search_path ? posix_spawnp(&pid, argv[0], actions, &attributes, argv, environ)
                                  : posix_spawn(&pid, argv[0], actions, &attributes, argv, environ);
   posix_spawnattr_destroy(&attributes);
