@@ -29,14 +29,14 @@ std::optional<std::int32_t> prompt_initial_fuel(console& io) {
   }
 }
 
-std::optional<std::int32_t> prompt_fuel_rate(console& io, std::int32_t fuel) {
+std::optional<std::int32_t> prompt_fuel_rate(console& io) {
   for (;;) {
     write_text(io.out, text::rate_prompt);
     const integer_answer answer = read_integer(io);
     if (answer.status == read_status::end_of_input) return std::nullopt;
     if (answer.status == read_status::number && answer.value >= lowest_rate &&
         answer.value <= highest_rate) {
-      return answer.value < fuel ? answer.value : fuel;
+      return answer.value;
     }
     write_text(io.out, text::rate_error);
   }

@@ -54,14 +54,18 @@ void print_out_of_fuel(console& io, std::int32_t time, double altitude, double v
   output_commit(io.out, p);
 }
 
-void print_landing_status(console& io, double velocity) {
+void print_landing_status(console& io, landing_verdict verdict) {
   write_text(io.out, text::status_at_landing);
-  if (velocity >= -1.0) {
-    write_text(io.out, text::soft_landing);
-  } else if (velocity >= -10.0) {
-    write_text(io.out, text::hard_landing);
-  } else {
-    write_text(io.out, text::crash);
+  switch (verdict) {
+    case landing_verdict::soft:
+      write_text(io.out, text::soft_landing);
+      return;
+    case landing_verdict::hard:
+      write_text(io.out, text::hard_landing);
+      return;
+    case landing_verdict::crash:
+      write_text(io.out, text::crash);
+      return;
   }
 }
 

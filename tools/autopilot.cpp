@@ -57,9 +57,9 @@ constexpr int cannot_execute_status = 127;
 // The controller aims to reach the surface no faster than this, m/s ...
 constexpr double hold_speed = 0.5;
 
-// ... and judges a touchdown no faster than this safe, which leaves a margin
-// below the 1 m/s of a soft landing for the reports' rounding.
-constexpr double safe_speed = 0.9;
+// ... and judges a touchdown safe when it would still be a soft landing this
+// much faster, a margin for the reports' rounding.
+constexpr double touchdown_margin = 0.1;
 
 // How long to wait for a prompt before deciding the simulator is stuck.
 constexpr int prompt_timeout_ms = 10000;
@@ -68,7 +68,7 @@ constexpr int prompt_timeout_ms = 10000;
 
 // Returns the highest rate the fuel on board allows.
 std::int32_t most_rate(const flight_state& s) {
-  return s.fuel < highest_rate ? s.fuel : highest_rate;
+  return burnable_rate(highest_rate, s.fuel);
 }
 
 flight_state after_second(const flight_state& s, std::int32_t rate) {
@@ -87,13 +87,13 @@ std::int32_t braking_rate(const flight_state& s) {
 
 // Returns whether braking from this state on still reaches the surface
 // safely: slowed to hold_speed above the ground with fuel left to hover, or
-// touching down no faster than safe_speed.
+// touching down softly with touchdown_margin to spare.
 bool can_still_land(flight_state s) {
   while (s.altitude > 0) {
     if (s.velocity >= -hold_speed && s.fuel > 0) return true;
     s = after_second(s, braking_rate(s));
   }
-  return s.velocity >= -safe_speed;
+  return touchdown_verdict(s.velocity - touchdown_margin) == landing_verdict::soft;
 }
 
 // Returns the fuel rate for the coming second: the lowest from which the
