@@ -9,7 +9,7 @@ namespace {
 
 int abandon(console& io) {
   print_input_ended(io);
-  return 1;
+  return input_ended_status;
 }
 
 }  // namespace
@@ -39,5 +39,5 @@ int fly(console& io) {
   print_landing_heading(io);
   print_lm_state(io, s.time, s.altitude, s.velocity, s.fuel, s.rate);
   print_landing_status(io, touchdown_verdict(s.velocity));
-  return 0;
+  return flown_status;
 }
