@@ -40,13 +40,7 @@ void console_open(console& io, int input_fd, int output_fd) {
 }
 
 void write_text(output_buffer& out, std::string_view text) {
-  if (text.size() > output_buffer_size - out.used) {
-    flush_output(out);
-    if (text.size() > output_buffer_size) {
-      write_unless_failed(out, text.data(), text.size());
-      return;
-    }
-  }
+  if (text.size() > output_buffer_size - out.used) flush_output(out);
   std::memcpy(out.bytes + out.used, text.data(), text.size());
   out.used += text.size();
 }

@@ -29,17 +29,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "exit_status.h"
+
 // A scripted flight writes far more than it reads: a megabyte of output per
 // write keeps the cost of each write call (large where the calls go through
 // a JavaScript runtime) out of the flight's time.
 constexpr std::size_t output_buffer_size = std::size_t{1} << 20;
 constexpr std::size_t input_buffer_size = std::size_t{1} << 16;
-
-// The exit status of a run whose output could not all be written, and of
-// one whose input could not be read; 0 and 1 are the flight's own
-// (flight_sequence.h).
-constexpr int output_lost_status = 2;
-constexpr int input_failed_status = 3;
 
 struct output_buffer {
   int fd;
@@ -69,6 +65,7 @@ struct console {
 void console_open(console& io, int input_fd, int output_fd);
 
 // Appends `text` to the output, writing the buffer out first if it is full.
+// Needs text.size() <= output_buffer_size, as every text of the program is.
 void write_text(output_buffer& out, std::string_view text);
 
 // Writes out everything buffered; after a failed write, drops it.
@@ -121,7 +118,9 @@ bool fill_input(console& io);
 int peek_input_after_filling(console& io, std::size_t ahead);
 
 // Returns the byte `ahead` places after the next unparsed one, reading more
-// input as needed, or -1 if the input ends first. Needs ahead < 16.
+// input as needed, or -1 if the input ends first. Needs ahead <
+// input_buffer_size, so that the buffer can hold the byte (the answer
+// reader looks at most two bytes ahead).
 inline int peek_input(console& io, std::size_t ahead) {
   if (io.in.end - io.in.begin > ahead) {
     return static_cast<unsigned char>(io.in.bytes[io.in.begin + ahead]);

@@ -128,7 +128,6 @@ child_result run_capturing(const char* program, const child_input& input, int se
   const std::chrono::milliseconds pause(input.slow_non_blocking ? 2 : 0);
   // Typed between reads, not by a thread of its own: user-mode QEMU leaves
   // a thread started around its emulated spawn spinning for ever.
-  signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
   const bool typing_on = input.kind == child_input::typed;
   typing typed{typing_on ? child.to_child : -1, input.text};
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
@@ -145,6 +144,10 @@ child_result run_capturing(const char* program, const child_input& input, int se
 
 interactive_child start_child(const char* program, const child_input& input,
                               const std::vector<std::string>& arguments) {
+  // Every child is started here, and may leave before reading all that the
+  // test writes to it: that fails its test, not the whole suite. Ignored
+  // here, SIGPIPE is also what a child that asks to inherit it gets.
+  signal(SIGPIPE, SIG_IGN);
   int in[2];
   int out[2];
   if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {

@@ -30,7 +30,7 @@ struct child_input {
   // leave them, and slow at the test's ends: 2 ms after each read or 5 bytes.
   bool slow_non_blocking = false;
   child_output output = child_output::pipe;
-  bool ignore_sigpipe = false;   // in the child; else SIGPIPE is at its default
+  bool ignore_sigpipe = false;  // in the child, as the tests ignore it; else at its default
   std::vector<std::string> environment = {};  // "NAME=value" set for the child alone
   bool own_group = false;  // the child leads a process group, as a shell's job
 };

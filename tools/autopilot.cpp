@@ -75,9 +75,9 @@ constexpr int cannot_execute_status = 127;
 // The controller aims to reach the surface no faster than this, m/s ...
 constexpr double hold_speed = 0.5;
 
-// ... and judges a touchdown no faster than this safe, which leaves a margin
-// below the 1 m/s of a soft landing for the reports' rounding.
-constexpr double safe_speed = 0.9;
+// ... and judges a touchdown safe when it would still be a soft landing this
+// much faster, a margin for the reports' rounding.
+constexpr double touchdown_margin = 0.1;
 
 // How long each wait for the simulator may last, ms, unless
 // LM_AUTOPILOT_TIMEOUT_MS says otherwise (from 1 ms to an hour).
@@ -98,7 +98,7 @@ constexpr double report_tolerance = 0.02;
 
 // Returns the highest rate the fuel on board allows.
 std::int32_t most_rate(const flight_state& s) {
-  return s.fuel < highest_rate ? s.fuel : highest_rate;
+  return burnable_rate(highest_rate, s.fuel);
 }
 
 flight_state after_second(const flight_state& s, std::int32_t rate) {
@@ -117,13 +117,13 @@ std::int32_t braking_rate(const flight_state& s) {
 
 // Returns whether braking from this state on still reaches the surface
 // safely: slowed to hold_speed above the ground with fuel left to hover, or
-// touching down no faster than safe_speed.
+// touching down softly with touchdown_margin to spare.
 bool can_still_land(flight_state s) {
   while (s.altitude > 0) {
     if (s.velocity >= -hold_speed && s.fuel > 0) return true;
     s = after_second(s, braking_rate(s));
   }
-  return s.velocity >= -safe_speed;
+  return touchdown_verdict(s.velocity - touchdown_margin) == landing_verdict::soft;
 }
 
 // Returns the fuel rate for the coming second: the lowest from which the
@@ -180,21 +180,27 @@ constexpr const char* number_names[] = {"time", "fuel", "rate", "altitude", "vel
 // text.
 report_reading read_state(std::string_view screen, const flight_state& due, flight_state& s,
                           int& wrong, std::string& written) {
-  const std::string_view labels[] = {text::time_label,     text::fuel_label,
-                                     text::rate_label,     text::altitude_label,
-                                     text::velocity_label, text::velocity_unit};
+  // Each line's label and the unit that ends it, in the report's order.
+  const std::string_view lines[5][2] = {{text::time_label, text::time_unit},
+                                        {text::fuel_label, text::fuel_unit},
+                                        {text::rate_label, text::rate_unit},
+                                        {text::altitude_label, text::altitude_unit},
+                                        {text::velocity_label, text::velocity_unit}};
   const std::string_view report = screen.substr(0, screen.size() - text::rate_prompt.size());
-  std::size_t at = report.rfind(labels[0]);
+  std::size_t at = report.rfind(lines[0][0]);
   if (at == std::string_view::npos) return report_reading::unreadable;
   std::string numbers[5];
   for (int i = 0; i < 5; ++i) {
-    at += labels[i].size();
-    const std::size_t end = report.find(labels[i + 1], at);
+    const std::string_view label = lines[i][0];
+    const std::string_view unit = lines[i][1];
+    if (report.compare(at, label.size(), label) != 0) return report_reading::unreadable;
+    at += label.size();
+    const std::size_t end = report.find(unit, at);
     if (end == std::string_view::npos) return report_reading::unreadable;
     numbers[i] = report.substr(at, end - at);
-    at = end;
+    at = end + unit.size();
   }
-  if (at + labels[5].size() != report.size()) return report_reading::unreadable;
+  if (at != report.size()) return report_reading::unreadable;
   long long whole[3] = {};
   double real[2] = {};
   bool in_range[5] = {};
@@ -417,16 +423,16 @@ struct flight_order {
 
 // How a dialogue ended.
 enum class dialogue_end {
-  output_ended,        // the simulator's output ended, the flight over
-  refused,             // the simulator refused an answer
-  stuck,               // no prompt came in time
-  flooded,             // longest_screen bytes came without a prompt
-  out_of_turn,         // a prompt came where another was due
-  unreadable_report,   // a rate prompt without a whole state report above it
-  impossible_report,   // a report that the last one and the answer cannot give
-  answer_not_taken,    // the simulator did not read an answer in time
-  output_unreadable,   // reading the simulator's output failed
-  echo_failed,         // standard output failed
+  output_ended,       // the simulator's output ended, the flight over
+  refused,            // the simulator refused an answer
+  stuck,              // no prompt came in time
+  flooded,            // longest_screen bytes came without a prompt
+  out_of_turn,        // a prompt came where another was due
+  unreadable_report,  // a rate prompt without a whole state report above it
+  impossible_report,  // a report that the last one and the answer cannot give
+  answer_not_taken,   // the simulator did not read an answer in time
+  output_unreadable,  // reading the simulator's output failed
+  echo_failed,        // standard output failed
 };
 
 struct dialogue {
@@ -723,7 +729,6 @@ int main(int argc, char** argv) {
   simulator sim{};
   if (!start_simulator(argc > 0 ? argv[0] : nullptr, sim)) return no_flight_status;
   const dialogue d = hold_dialogue(sim, order, patience);
-  const bool exited_alone =
-      finish_simulator(sim, d.end != dialogue_end::output_ended, patience);
+  const bool exited_alone = finish_simulator(sim, d.end != dialogue_end::output_ended, patience);
   return verdict(d, sim, exited_alone, patience, order);
 }

@@ -436,7 +436,7 @@ function unpack_zip(work) {
   execFileSync(options.cpack || 'cpack', ['--config', options['cpack-config'], '-B', work]);
   const zip = path.join(work, fs.readdirSync(work).find((f) => f.endsWith('.zip')));
   const listed = execFileSync('unzip', ['-Z1', zip], {encoding: 'utf8'}).trim().split('\n').sort();
-  const due = ['LICENSE', 'README.md', 'flight_page.js', 'index.html', 'lm_simulator.js'];
+  const due = ['LICENSE', 'README.md', ...page_files].sort();
   if (`${listed}` !== `${due.map((f) => `${path.basename(zip, '.zip')}/${f}`)}`)
     throw new Error(`the ZIP holds ${listed}`);
   execFileSync('unzip', ['-q', zip, '-d', work]);
@@ -444,7 +444,8 @@ function unpack_zip(work) {
 }
 
 const failures = [];
-const weight = ['index.html', 'flight_page.js', 'lm_simulator.js'].reduce(
+const page_files = ['flight_page.js', 'index.html', 'lm_simulator.js', 'program_texts.js'];
+const weight = page_files.reduce(
     (sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
 console.log(`the page weighs ${(weight / 1024).toFixed(1)} KB in all`);
 if (weight > 150 * 1024) failures.push(`the page weighs ${weight} bytes`);

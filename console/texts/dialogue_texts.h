@@ -43,19 +43,25 @@ constexpr std::string_view rate_error = "ERROR: Fuel rate must be between 0 and 
 constexpr std::string_view cutoff_heading = "\nLM state at retrorocket cutoff\n";
 constexpr std::string_view landing_heading = "\nLM state at landing/impact\n";
 
-// The state report: each label is followed by its number and then the
-// next label; the last unit ends the report.
+// The state report: five lines, each its label, a number and its unit, the
+// labels right-aligned on their colons.
 constexpr std::string_view time_label = "Elapsed Time: ";
-constexpr std::string_view fuel_label = " s\n        Fuel: ";
-constexpr std::string_view rate_label = " l\n        Rate: ";
-constexpr std::string_view altitude_label = " l/s\n    Altitude: ";
-constexpr std::string_view velocity_label = " m\n    Velocity: ";
+constexpr std::string_view time_unit = " s\n";
+constexpr std::string_view fuel_label = "        Fuel: ";
+constexpr std::string_view fuel_unit = " l\n";
+constexpr std::string_view rate_label = "        Rate: ";
+constexpr std::string_view rate_unit = " l/s\n";
+constexpr std::string_view altitude_label = "    Altitude: ";
+constexpr std::string_view altitude_unit = " m\n";
+constexpr std::string_view velocity_label = "    Velocity: ";
 constexpr std::string_view velocity_unit = " m/s\n";
 
-// A second of free fall once the fuel is gone, on one line.
+// A second of free fall once the fuel is gone, on one line: each label
+// followed by its number, then the line's end.
 constexpr std::string_view out_of_fuel_time_label = "OUT OF FUEL - Elapsed Time: ";
 constexpr std::string_view out_of_fuel_altitude_label = " Altitude: ";
 constexpr std::string_view out_of_fuel_velocity_label = " Velocity: ";
+constexpr std::string_view out_of_fuel_end = "\n";
 
 // The verdict: the start of its line, then one of three endings.
 constexpr std::string_view status_at_landing = "\nStatus at landing - ";
