@@ -45,7 +45,8 @@ function terminal_view(output, typed, shown) {
 
 // Returns the program's output for `typed` under Node (input ending before touchdown fails it).
 function program_output(typed) {
-  const how = {input: input_of(typed), encoding: 'latin1', maxBuffer: 1 << 30};
+  const input = typeof typed === 'string' ? typed : input_of(typed);  // a file of answers as it is
+  const how = {input, encoding: 'latin1', maxBuffer: 1 << 30};
   const run = spawnSync(process.execPath, [options.program], how);
   if (run.error || run.signal) throw new Error(`${options.program}: ${run.error || run.signal}`);
   return run.stdout;
@@ -174,6 +175,7 @@ async function puppeteer_engine(name) {
   engine.viewport = (width, height) =>
       page.setViewport(width ? {width, height, isMobile: true, hasTouch: true} : desktop);
   engine.offline = (on) => page.setOfflineMode(on);
+  engine.reload = () => page.reload();
   // The JavaScript heap and array buffers' memory (WebAssembly's too) after a full collection.
   const cdp = chromium && await page.createCDPSession();
   if (cdp)
@@ -212,6 +214,7 @@ async function webkit_engine() {
   const element = async (css) => `/element/${Object.values(await found(css))[0]}`;
   const engine = {name: 'webkit', can: ['axe', 'paste'], messages: []};
   engine.open = (url) => call('POST', '/url', {url});
+  engine.reload = () => call('POST', '/refresh', {});
   const script = (fn) => `return (${fn}).apply(null, arguments);`;
   engine.run = (fn, ...args) => call('POST', '/execute/sync', {script: script(fn), args});
   // Enter as the Enter key: WebKit types "\n" as a character.
@@ -402,12 +405,158 @@ async function paste_of_200_000_answers(engine) {
   ];
 }
 
+// Flights kept by their answers, each with a refused answer or answers typed ahead: left waiting,
+// landed, and with the input ended. Each engine's links are opened again by the engines after it.
+const kept_flights =
+    [['1300 500', 'abc 0 0 0', '0 0 99 1'], ['2', '3 abc', '9 9'], ['100 50', '5 -1 5', END]];
+const links_made = [];
+
+// Runs in the page: Copy answers, Save dialogue and Save chart pressed; returns what each gave,
+// and the link.
+async function kept_by_page() {
+  const [files, real_url, real_click] =
+      [[], URL.createObjectURL, HTMLAnchorElement.prototype.click];
+  URL.createObjectURL = (blob) => (files.push(blob), 'blob:kept');
+  HTMLAnchorElement.prototype.click = function() {
+    if (!this.download) real_click.call(this);
+  };
+  let copied = null;
+  const clipboard = {writeText: async (text) => (copied = text)};
+  Object.defineProperty(navigator, 'clipboard', {value: clipboard, configurable: true});
+  for (const id of ['copy-answers', 'save-dialogue', 'save-chart'])
+    document.getElementById(id).click();
+  await new Promise((go) => setTimeout(go, 20));
+  [URL.createObjectURL, HTMLAnchorElement.prototype.click] = [real_url, real_click];
+  const [dialogue, chart] = await Promise.all(files.map((file) => file.text()));
+  return {copied, dialogue, chart, link: document.getElementById('share').href};
+}
+
+// Returns how `again` differs from `seen`, the chart's vertices too when `drawn` (same engine).
+function differences(what, seen, again, drawn) {
+  const keys = ['state', 'screen', 'seconds', 'text', ...(drawn ? ['altitude', 'velocity'] : [])];
+  return keys.filter((key) => JSON.stringify(seen[key]) !== JSON.stringify(again[key]))
+      .map((key) => `${what}: ${key} ${JSON.stringify(again[key])?.slice(-80)}`);
+}
+
+async function opened_afresh(engine, link) {
+  await engine.open('about:blank');
+  await engine.open(link);
+  return engine.run(look);
+}
+
+async function flights_kept_by_their_answers(engine) {
+  const problems = [];
+  for (const typed of kept_flights) {
+    await engine.open(url);
+    const seen = await play(engine, typed);
+    const {copied, dialogue, chart, link} = await engine.run(kept_by_page);
+    const name = JSON.stringify(typed.join(' '));
+    const fragment = link.slice(link.indexOf('#'));
+    figures(engine, `${name}: link ${JSON.stringify(fragment)}`);
+    if (copied !== input_of(typed)) problems.push(`${name}: copied ${JSON.stringify(copied)}`);
+    if (program_output(copied) !== program_output(typed))
+      problems.push(`${name}: the copy flies another flight at a terminal`);
+    if (dialogue !== seen.screen) problems.push(`${name}: the saved dialogue differs`);
+    const line = /<polyline class="altitude" points="[\d., ]+" style="[^"]*stroke:\s*rgb/;
+    if (!line.test(chart) || (seen.marked && !chart.includes('touchdown at')))
+      problems.push(`${name}: the saved chart: ${chart.slice(0, 300)}`);
+    problems.push(
+        ...differences(`${name} opened again`, seen, await opened_afresh(engine, link), 1));
+    if (zip)
+      problems.push(
+          ...differences(`${name} from disk`, seen, await opened_afresh(engine, zip + fragment)));
+    links_made.push({maker: engine.name, fragment, seen});
+  }
+  for (const {maker, fragment, seen} of links_made.filter((made) => made.maker !== engine.name))
+    problems.push(...differences(
+        `${maker}'s ${fragment}`, seen, await opened_afresh(engine, url + fragment)));
+  return problems;
+}
+
+// Runs in the page: the earlier flights listed, each with its link.
+const earlier_listed = () => [...document.querySelectorAll('#earlier li')].map(
+    (item) => [item.textContent, item.querySelector('a').href]);
+
+async function reload_mid_flight(engine) {
+  await engine.open(url);
+  const first = await engine.run(look);
+  const seen = await play(engine, kept_flights[0]);
+  await engine.reload();
+  const problems = differences('after a reload', seen, await engine.run(look), 1);
+  // Its input ended and a new flight begun: that one starts clean, also after a reload, and the
+  // last one is listed with a link that ends its input.
+  await engine.click('#end-input');
+  await engine.run(look);
+  const link = await engine.run(() => document.getElementById('share').href);
+  await engine.click('#fly-again');
+  const fresh = await engine.run(look);
+  await engine.reload();
+  const reloaded = await engine.run(look);
+  for (const {state, screen} of [fresh, reloaded]) {
+    if (state !== 'waiting' || screen !== first.screen)
+      problems.push(`a new flight, then reloaded: ${state}: ${screen.slice(-80)}`);
+  }
+  const listed = await engine.run(earlier_listed);
+  if (listed.length !== 1 || !listed[0][0].startsWith('6 s flown, 499 l left, no touchdown') ||
+      listed[0][1] !== link)
+    problems.push(`earlier flights: ${JSON.stringify(listed)}, not ${link}`);
+  return problems;
+}
+
+// Runs in the page until it waits or has ended: the longest the timers were held up, whether
+// anything of the link ran or became markup, and what the page said.
+async function settled_safely() {
+  let [longest, last] = [0, performance.now()];
+  const tick = setInterval(
+      () => ([longest, last] = [Math.max(longest, performance.now() - last), performance.now()]),
+      10);
+  while (!/waiting|ended|failed/.test(document.body.dataset.state))
+    await new Promise((go) => setTimeout(go, 10));
+  clearInterval(tick);
+  const markup = document.querySelector(
+      '#screen :not(#prompt, #answer, div), #keep-note *, img, script:not([src])');
+  return {
+    longest,
+    ran: window.ran,
+    markup: markup?.outerHTML,
+    said: document.getElementById('keep-note').textContent
+  };
+}
+
+// Links anyone may write: markup, not the page's fragment, a broken escape, megabytes of refusals
+// (2 MB, the most Chromium opens; 1 MB in Firefox, which opens no longer address).
+const hostile = '<img src=x onerror="window.ran=1"><script>window.ran=1</script>';
+const refusals = (mb) => `#answers=${`%3Cb%3E${'x'.repeat(1000)}_`.repeat(mb * 990)}`;
+const hostile_fragments = [
+  [`#answers=${encodeURIComponent(hostile)}~`, hostile, ''], [`#${hostile}`, '', 'holds no flight'],
+  ['#answers=1300_500~0_%E0%A4%A~0~', '1300 500\n', 'Line 2'], [null, '', '']
+];
+
+async function hostile_links(engine) {
+  const problems = [];
+  for (let [fragment, shown, said] of hostile_fragments) {
+    fragment ??= refusals(engine.name === 'firefox' ? 1 : 2);
+    await engine.open('about:blank');
+    await engine.open(url + fragment);
+    const seen = await engine.run(settled_safely);
+    const {state, screen} = await engine.run(look);
+    const name = JSON.stringify(fragment.slice(0, 30));
+    figures(engine, `${name}: ${state}, busy ${seen.longest.toFixed(0)} ms at most at a time`);
+    if (seen.ran || seen.markup || seen.longest > 400 || state !== 'waiting')
+      problems.push(`${name}: ${JSON.stringify(seen)}, ${state}`);
+    if (!screen.includes(shown) || !seen.said.includes(said) || (!said && seen.said))
+      problems.push(`${name}: shows ${JSON.stringify(screen.slice(0, 120))}, says ${seen.said}`);
+  }
+  return problems;
+}
+
 // Each case with what the engine must offer for it to run.
 const CASES = [
   [flights_as_transcribed], [answers_typed_ahead], [flights_in_a_row],
   [cpack_zip_opened_from_disk, 'zip'], [offline_after_loading, 'offline'],
   [program_that_cannot_start], [phone_in_portrait, 'phone'], [axe_core_at_three_moments, 'axe'],
-  [paste_of_200_000_answers, 'paste']
+  [paste_of_200_000_answers, 'paste'], [flights_kept_by_their_answers], [reload_mid_flight],
+  [hostile_links]
 ];
 
 // Serves the page, without its program, or with it damaged, never to be cached.
