@@ -411,22 +411,15 @@ const kept_flights =
     [['1300 500', 'abc 0 0 0', '0 0 99 1'], ['2', '3 abc', '9 9'], ['100 50', '5 -1 5', END]];
 const links_made = [];
 
-// Runs in the page: Copy answers, Save dialogue and Save chart pressed; returns what each gave,
-// and the link.
+// Runs in the page: Copy answers, Save dialogue and Save chart pressed; returns what each gave.
 async function kept_by_page() {
-  const [files, real_url, real_click] =
-      [[], URL.createObjectURL, HTMLAnchorElement.prototype.click];
+  const [files, real_click] = [[], HTMLAnchorElement.prototype.click];
   URL.createObjectURL = (blob) => (files.push(blob), 'blob:kept');
-  HTMLAnchorElement.prototype.click = function() {
-    if (!this.download) real_click.call(this);
-  };
+  HTMLAnchorElement.prototype.click = function() { this.download || real_click.call(this); };
   let copied = null;
-  const clipboard = {writeText: async (text) => (copied = text)};
-  Object.defineProperty(navigator, 'clipboard', {value: clipboard, configurable: true});
+  Object.defineProperty(navigator, 'clipboard', {value: {writeText: async (t) => (copied = t)}});
   for (const id of ['copy-answers', 'save-dialogue', 'save-chart'])
     document.getElementById(id).click();
-  await new Promise((go) => setTimeout(go, 20));
-  [URL.createObjectURL, HTMLAnchorElement.prototype.click] = [real_url, real_click];
   const [dialogue, chart] = await Promise.all(files.map((file) => file.text()));
   return {copied, dialogue, chart, link: document.getElementById('share').href};
 }
@@ -447,84 +440,53 @@ async function opened_afresh(engine, link) {
 async function flights_kept_by_their_answers(engine) {
   const problems = [];
   for (const typed of kept_flights) {
-    await engine.open(url);
-    const seen = await play(engine, typed);
+    const seen = await opened_afresh(engine, url).then(() => play(engine, typed));
     const {copied, dialogue, chart, link} = await engine.run(kept_by_page);
-    const name = JSON.stringify(typed.join(' '));
-    const fragment = link.slice(link.indexOf('#'));
+    const [name, fragment] = [JSON.stringify(typed.join(' ')), link.slice(link.indexOf('#'))];
     figures(engine, `${name}: link ${JSON.stringify(fragment)}`);
-    if (copied !== input_of(typed)) problems.push(`${name}: copied ${JSON.stringify(copied)}`);
-    if (program_output(copied) !== program_output(typed))
-      problems.push(`${name}: the copy flies another flight at a terminal`);
-    if (dialogue !== seen.screen) problems.push(`${name}: the saved dialogue differs`);
+    // The copy is what was typed, and the program flies it as it flew the lines typed.
+    if (copied !== input_of(typed) || program_output(copied) !== program_output(typed))
+      problems.push(`${name}: copied ${JSON.stringify(copied)}`);
     const line = /<polyline class="altitude" points="[\d., ]+" style="[^"]*stroke:\s*rgb/;
-    if (!line.test(chart) || (seen.marked && !chart.includes('touchdown at')))
-      problems.push(`${name}: the saved chart: ${chart.slice(0, 300)}`);
-    problems.push(
-        ...differences(`${name} opened again`, seen, await opened_afresh(engine, link), 1));
+    if (dialogue !== seen.screen || !line.test(chart) || seen.marked !== /touchdown at/.test(chart))
+      problems.push(
+          `${name}: saved ${JSON.stringify(dialogue.slice(-80))} and ${chart.slice(0, 200)}`);
+    problems.push(...differences(`${name} again`, seen, await opened_afresh(engine, link), 1));
     if (zip)
       problems.push(
           ...differences(`${name} from disk`, seen, await opened_afresh(engine, zip + fragment)));
     links_made.push({maker: engine.name, fragment, seen});
   }
-  for (const {maker, fragment, seen} of links_made.filter((made) => made.maker !== engine.name))
+  for (const {maker, fragment, seen} of links_made.filter(({maker}) => maker !== engine.name))
     problems.push(...differences(
         `${maker}'s ${fragment}`, seen, await opened_afresh(engine, url + fragment)));
   return problems;
 }
 
-// Runs in the page: the earlier flights listed, each with its link.
-const earlier_listed = () => [...document.querySelectorAll('#earlier li')].map(
-    (item) => [item.textContent, item.querySelector('a').href]);
-
 async function reload_mid_flight(engine) {
-  await engine.open(url);
-  const first = await engine.run(look);
+  const first = await opened_afresh(engine, url);
   const seen = await play(engine, kept_flights[0]);
   await engine.reload();
   const problems = differences('after a reload', seen, await engine.run(look), 1);
-  // Its input ended and a new flight begun: that one starts clean, also after a reload, and the
-  // last one is listed with a link that ends its input.
+  // Its input ended and a new flight begun: that one starts clean, after a reload too, and the
+  // last one is listed with the link that ends its input.
   await engine.click('#end-input');
-  await engine.run(look);
-  const link = await engine.run(() => document.getElementById('share').href);
+  const {link} = await engine.run(look).then(() => engine.run(kept_by_page));
   await engine.click('#fly-again');
-  const fresh = await engine.run(look);
+  problems.push(...differences('a new flight', first, await engine.run(look)));
   await engine.reload();
-  const reloaded = await engine.run(look);
-  for (const {state, screen} of [fresh, reloaded]) {
-    if (state !== 'waiting' || screen !== first.screen)
-      problems.push(`a new flight, then reloaded: ${state}: ${screen.slice(-80)}`);
-  }
-  const listed = await engine.run(earlier_listed);
-  if (listed.length !== 1 || !listed[0][0].startsWith('6 s flown, 499 l left, no touchdown') ||
-      listed[0][1] !== link)
+  problems.push(...differences('a new flight reloaded', first, await engine.run(look)));
+  const listed = await engine.run(
+      () => [...document.querySelectorAll('#earlier li')].map(
+          (item) => [item.textContent, item.querySelector('a').href]));
+  if (`${listed}` !== `6 s flown, 499 l left, no touchdown replay,${link}`)
     problems.push(`earlier flights: ${JSON.stringify(listed)}, not ${link}`);
   return problems;
 }
 
-// Runs in the page until it waits or has ended: the longest the timers were held up, whether
-// anything of the link ran or became markup, and what the page said.
-async function settled_safely() {
-  let [longest, last] = [0, performance.now()];
-  const tick = setInterval(
-      () => ([longest, last] = [Math.max(longest, performance.now() - last), performance.now()]),
-      10);
-  while (!/waiting|ended|failed/.test(document.body.dataset.state))
-    await new Promise((go) => setTimeout(go, 10));
-  clearInterval(tick);
-  const markup = document.querySelector(
-      '#screen :not(#prompt, #answer, div), #keep-note *, img, script:not([src])');
-  return {
-    longest,
-    ran: window.ran,
-    markup: markup?.outerHTML,
-    said: document.getElementById('keep-note').textContent
-  };
-}
-
 // Links anyone may write: markup, not the page's fragment, a broken escape, megabytes of refusals
-// (2 MB, the most Chromium opens; 1 MB in Firefox, which opens no longer address).
+// (2 MB, the most Chromium opens; 1 MB in Firefox, which opens no longer address). Each shows what
+// it holds as text only, says what it cannot use, and the page takes answers after it.
 const hostile = '<img src=x onerror="window.ran=1"><script>window.ran=1</script>';
 const refusals = (mb) => `#answers=${`%3Cb%3E${'x'.repeat(1000)}_`.repeat(mb * 990)}`;
 const hostile_fragments = [
@@ -536,16 +498,20 @@ async function hostile_links(engine) {
   const problems = [];
   for (let [fragment, shown, said] of hostile_fragments) {
     fragment ??= refusals(engine.name === 'firefox' ? 1 : 2);
-    await engine.open('about:blank');
-    await engine.open(url + fragment);
-    const seen = await engine.run(settled_safely);
-    const {state, screen} = await engine.run(look);
-    const name = JSON.stringify(fragment.slice(0, 30));
-    figures(engine, `${name}: ${state}, busy ${seen.longest.toFixed(0)} ms at most at a time`);
-    if (seen.ran || seen.markup || seen.longest > 400 || state !== 'waiting')
-      problems.push(`${name}: ${JSON.stringify(seen)}, ${state}`);
-    if (!screen.includes(shown) || !seen.said.includes(said) || (!said && seen.said))
-      problems.push(`${name}: shows ${JSON.stringify(screen.slice(0, 120))}, says ${seen.said}`);
+    const {screen} = await opened_afresh(engine, url + fragment);
+    const page = await engine.run(
+        () => ({
+          ran: window.ran,
+          said: document.getElementById('keep-note').textContent,
+          markup: document.querySelector('#screen :not(#prompt, #answer, div), #keep-note *, img')
+                      ?.outerHTML
+        }));
+    const after = await play(engine, ['1300 500']);
+    if (page.ran || page.markup || !screen.includes(shown) || !page.said.includes(said) ||
+        (!said && page.said) || !/thrust\): $/.test(after.screen))
+      problems.push(
+          `${JSON.stringify(fragment.slice(0, 30))}: ${JSON.stringify(page)}, shows ` +
+          JSON.stringify(screen.slice(0, 120)));
   }
   return problems;
 }
