@@ -786,8 +786,12 @@ function show_earlier(list) {
   earlier.hidden = items.length === 0;
 }
 
-// A link to another flight opened in this tab: the page starts over with it.
-addEventListener('hashchange', () => location.reload());
+// A link to another flight opened in this tab: the page starts over with
+// it, the flight left listed among the earlier ones.
+addEventListener('hashchange', () => {
+  if (kept_flight.sends.length > 0) remember(kept_flight, chart_track);
+  location.reload();
+});
 
 // The answers as a file of them holds them: at a terminal the file's end
 // ends the input, where the page's flight had its input ended.

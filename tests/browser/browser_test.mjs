@@ -469,7 +469,7 @@ async function reload_mid_flight(engine) {
   await engine.reload();
   const problems = differences('after a reload', seen, await engine.run(look), 1);
   // Its input ended and a new flight begun: that one starts clean, after a reload too, and the
-  // last one is listed with the link that ends its input.
+  // last one is listed first with the link that ends its input.
   await engine.click('#end-input');
   const {link} = await engine.run(look).then(() => engine.run(kept_by_page));
   await engine.click('#fly-again');
@@ -479,7 +479,7 @@ async function reload_mid_flight(engine) {
   const listed = await engine.run(
       () => [...document.querySelectorAll('#earlier li')].map(
           (item) => [item.textContent, item.querySelector('a').href]));
-  if (`${listed}` !== `6 s flown, 499 l left, no touchdown replay,${link}`)
+  if (`${listed[0]}` !== `6 s flown, 499 l left, no touchdown replay,${link}`)
     problems.push(`earlier flights: ${JSON.stringify(listed)}, not ${link}`);
   return problems;
 }
