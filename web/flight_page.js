@@ -698,7 +698,7 @@ function keep_flight() {
     sends: [],
     link: '',
     ended: false,
-    dialogue: [],
+    dialogue: [],  // every text shown, to save, also what the screen lets go
     sent(text) {
       this.sends.push(text);
       this.link += link_piece(text);

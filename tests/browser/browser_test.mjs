@@ -411,7 +411,8 @@ const kept_flights =
     [['1300 500', 'abc 0 0 0', '0 0 99 1'], ['2', '3 abc', '9 9'], ['100 50', '5 -1 5', END]];
 const links_made = [];
 
-// Runs in the page: Copy answers, Save dialogue and Save chart pressed; returns what each gave.
+// Runs in the page: Copy answers, Save dialogue and Save chart pressed; returns what each gave,
+// and what the page offers when the clipboard refuses the copy.
 async function kept_by_page() {
   const [files, real_click] = [[], HTMLAnchorElement.prototype.click];
   URL.createObjectURL = (blob) => (files.push(blob), 'blob:kept');
@@ -421,7 +422,11 @@ async function kept_by_page() {
   for (const id of ['copy-answers', 'save-dialogue', 'save-chart'])
     document.getElementById(id).click();
   const [dialogue, chart] = await Promise.all(files.map((file) => file.text()));
-  return {copied, dialogue, chart, link: document.getElementById('share').href};
+  navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
+  await document.getElementById('copy-answers').onclick();
+  const refused = ['keep-note', 'answers-text'].map((id) => document.getElementById(id));
+  const by_hand = /refused/.test(refused[0].textContent) && !refused[1].hidden && refused[1].value;
+  return {copied, by_hand, dialogue, chart, link: document.getElementById('share').href};
 }
 
 // Returns how `again` differs from `seen`, the chart's vertices too when `drawn` (same engine).
@@ -441,11 +446,12 @@ async function flights_kept_by_their_answers(engine) {
   const problems = [];
   for (const typed of kept_flights) {
     const seen = await opened_afresh(engine, url).then(() => play(engine, typed));
-    const {copied, dialogue, chart, link} = await engine.run(kept_by_page);
+    const {copied, by_hand, dialogue, chart, link} = await engine.run(kept_by_page);
     const [name, fragment] = [JSON.stringify(typed.join(' ')), link.slice(link.indexOf('#'))];
     figures(engine, `${name}: link ${JSON.stringify(fragment)}`);
     // The copy is what was typed, and the program flies it as it flew the lines typed.
-    if (copied !== input_of(typed) || program_output(copied) !== program_output(typed))
+    if (copied !== input_of(typed) || by_hand !== copied ||
+        program_output(copied) !== program_output(typed))
       problems.push(`${name}: copied ${JSON.stringify(copied)}`);
     const line = /<polyline class="altitude" points="[\d., ]+" style="[^"]*stroke:\s*rgb/;
     if (dialogue !== seen.screen || !line.test(chart) || seen.marked !== /touchdown at/.test(chart))
