@@ -738,7 +738,7 @@ function replay_feeder() {
 // What the page replays when it loads: after a reload, the flight stored by
 // this tab, else the link's answers.
 function flight_at_load() {
-  show_earlier(stored(stored_earlier) || []);
+  show_earlier(earlier_flights());
   const how = performance.getEntriesByType('navigation')[0];
   const returning = !how || how.type === 'reload' || how.type === 'back_forward';
   const saved = stored(stored_flight);
@@ -751,13 +751,10 @@ function flight_at_load() {
 // Adds a finished flight to this tab's list, its figures as its reports
 // gave them.
 function remember(flight, track) {
-  const list = stored(stored_earlier) || [];
-  const last = track.times.length - 1;
+  const list = earlier_flights();
   const landed = track.touchdown;
   list.unshift({
-    seconds: landed ? landed.time :
-        last >= 0   ? track.times[last] :
-                      null,
+    seconds: landed ? landed.time : track.times.at(-1) ?? null,
     velocity: landed ? landed.velocity_text : null,
     fuel: landed ? landed.fuel_text : track.fuel_text,
     verdict: track.verdict,
@@ -766,6 +763,12 @@ function remember(flight, track) {
   list.length = Math.min(list.length, earlier_most);
   store(stored_earlier, JSON.stringify(list));
   show_earlier(list);
+}
+
+// Returns the tab's list of earlier flights, newest first.
+function earlier_flights() {
+  const list = stored(stored_earlier);
+  return Array.isArray(list) ? list : [];
 }
 
 function show_earlier(list) {
