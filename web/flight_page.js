@@ -138,7 +138,6 @@ function start_flight() {
   }
 
   function show(text) {
-    kept.dialogue.push(text);
     const end = text.lastIndexOf('\n') + 1;
     if (end === 0) {
       // A line of megabytes without a line end keeps its newest part only.
@@ -698,7 +697,6 @@ function keep_flight() {
     sends: [],
     link: '',
     ended: false,
-    dialogue: [],  // every text shown, to save, also what the screen lets go
     sent(text) {
       this.sends.push(text);
       this.link += link_piece(text);
@@ -814,6 +812,42 @@ async function copy_answers() {
   }
 }
 
+// Returns a promise of the whole dialogue as the terminal shows it, also
+// what the screen has let go: the program run again out of sight on the
+// flight's pieces, each echoed when the program waits for it, as a replay
+// sends them. Kept as shown instead, the tens of megabytes of a long flight
+// slowed the flight down in some engines.
+function dialogue_of({sends, ended}) {
+  return new Promise((done, failed) => {
+    const parts = [];
+    const decoder = new TextDecoder();
+    let [next, pending] = [0, new Uint8Array(0)];
+    const read = (max) => {
+      if (pending.length === 0 && next < sends.length) {
+        parts.push(sends[next]);
+        pending = encoder.encode(sends[next++]);
+      }
+      if (pending.length === 0 && !ended) done(parts);  // the flight waits here
+      if (pending.length === 0) return ended ? Promise.resolve(null) : new Promise(() => {});
+      const chunk = pending.subarray(0, max);
+      pending = pending.subarray(chunk.length);
+      return Promise.resolve(chunk);
+    };
+    create_lm_simulator({
+      lm_next_input: read,
+      lm_output: (bytes) => parts.push(decoder.decode(bytes, {stream: true})),
+      onExit: () => done(parts),
+      onAbort: (what) => failed(new Error(String(what))),
+    }).catch(failed);
+  });
+}
+
+async function save_dialogue() {
+  try {
+    save('lm_flight.txt', 'text/plain', await dialogue_of(kept_flight));
+  } catch (error) { say(`The dialogue could not be saved (${error.message}).`); }
+}
+
 // Offers `parts` as a file to download.
 function save(name, type, parts) {
   const link = document.createElement('a');
@@ -846,8 +880,7 @@ function chart_file() {
 }
 
 document.getElementById('copy-answers').onclick = copy_answers;
-document.getElementById('save-dialogue').onclick = () =>
-    save('lm_flight.txt', 'text/plain', kept_flight.dialogue);
+document.getElementById('save-dialogue').onclick = save_dialogue;
 document.getElementById('save-chart').onclick = () =>
     save('lm_flight_chart.svg', 'image/svg+xml', [chart_file()]);
 
