@@ -21,8 +21,10 @@ constexpr long number_after(std::string_view text, std::string_view marker) {
 
 // The prompts and their errors tell the operator the limits the prompts
 // apply: the two must not drift apart.
-static_assert(number_after(text::altitude_error, "between ") == lowest_initial_altitude);
-static_assert(number_after(text::altitude_error, " and ") == highest_initial_altitude);
+static_assert(static_cast<double>(number_after(text::altitude_error, "between ")) ==
+              lowest_initial_altitude);
+static_assert(static_cast<double>(number_after(text::altitude_error, " and ")) ==
+              highest_initial_altitude);
 static_assert(lowest_initial_fuel == 1, "the fuel error asks for a positive amount");
 static_assert(number_after(text::rate_prompt, "(") == lowest_rate);
 static_assert(number_after(text::rate_prompt, "-") == highest_rate);

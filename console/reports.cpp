@@ -1,6 +1,6 @@
 #include "reports.h"
 
-#include <initializer_list>
+#include <string_view>
 
 #include "dialogue_texts.h"
 #include "report_format.h"
@@ -8,24 +8,22 @@
 namespace {
 
 // Returns the room `texts` take together.
-constexpr std::size_t size_of(std::initializer_list<std::string_view> texts) {
-  std::size_t size = 0;
-  for (const std::string_view t : texts)
-    size += t.size();
-  return size;
+template <typename... Texts>
+constexpr std::size_t size_of(Texts... texts) {
+  return (texts.size() + ...);
 }
 
 // Room for the longest state report: its texts and five numbers.
 constexpr std::size_t state_report_capacity =
-    size_of({text::time_label, text::time_unit, text::fuel_label, text::fuel_unit, text::rate_label,
-             text::rate_unit, text::altitude_label, text::altitude_unit, text::velocity_label,
-             text::velocity_unit}) +
+    size_of(text::time_label, text::time_unit, text::fuel_label, text::fuel_unit, text::rate_label,
+            text::rate_unit, text::altitude_label, text::altitude_unit, text::velocity_label,
+            text::velocity_unit) +
     5 * formatted_number_capacity;
 
 // Room for the longest out-of-fuel line: its texts and three numbers.
 constexpr std::size_t out_of_fuel_capacity =
-    size_of({text::out_of_fuel_time_label, text::out_of_fuel_altitude_label,
-             text::out_of_fuel_velocity_label, text::out_of_fuel_end}) +
+    size_of(text::out_of_fuel_time_label, text::out_of_fuel_altitude_label,
+            text::out_of_fuel_velocity_label, text::out_of_fuel_end) +
     3 * formatted_number_capacity;
 
 }  // namespace
