@@ -8,7 +8,7 @@
 const screen = document.getElementById('screen');
 const answer = document.getElementById('answer');
 // The line still being written; the input follows it, so it sits at the
-// prompt, and the prompt is the input's accessible name.
+// prompt, and the prompt is the input's accessible name (see flight_status).
 const current_line = document.getElementById('prompt');
 const send_button = document.getElementById('send');
 const end_button = document.getElementById('end-input');
@@ -637,14 +637,14 @@ function state_words({time, altitude, velocity, fuel}, labelled) {
 // value is the program's, as the report reader took it.
 function flight_status(reports) {
   const status = document.getElementById('status');
-  const name = document.getElementById('answer-name');
   const state = document.getElementById('answer-state');
   const {track} = reports;
   const prompts = new Set();  // the questions waited at in this flight
   let prompt = null;          // the question waited at last
   let reports_said = 0;
   let notes_said = 0;
-  status.textContent = name.textContent = state.textContent = '';
+  status.textContent = state.textContent = '';
+  answer.removeAttribute('aria-label');
 
   // Returns `line` less the prompts it begins with (a line of the program's
   // output starts with the questions answered on it); `keep` keeps a last one.
@@ -686,7 +686,8 @@ function flight_status(reports) {
     if (asked.trim() && asked !== prompt) {
       if (prompt !== null) said.push(asked.trim());
       prompts.add(asked);
-      name.textContent = prompt = asked;
+      prompt = asked;
+      answer.setAttribute('aria-label', asked.trim());
     }
     if (said.some(Boolean)) status.textContent = sentences(said.map((text) => text.trim()));
     const now = sentences([track.latest && state_words(track.latest, true), ...verdict()]);
