@@ -705,8 +705,14 @@ function flight_status(reports) {
 // types "1300,5", which the program reads as 1300 and then refuses ",5": a
 // comma between digits is sent as the point the program reads, and so echoed.
 function decimal_points(text) {
-  const comma = new Intl.NumberFormat(navigator.language).format(0.5).includes(',');
-  return comma ? text.replace(/(\d),(?=\d)/g, '$1.') : text;
+  return decimal_comma() ? text.replace(/(\d),(?=\d)/g, '$1.') : text;
+}
+function decimal_comma() {
+  try {
+    return new Intl.NumberFormat(navigator.language).format(0.5).includes(',');
+  } catch {
+    return false;  // a language that is no locale, such as "c"
+  }
 }
 
 // "End input" abandons the flight: the page asks first, in the page itself
