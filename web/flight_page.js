@@ -257,9 +257,9 @@ function start_flight() {
   };
 
   function stop(state) {
-    status.update(false);
     reports.draw();
     close_input();
+    status.update(false);
     again_button.hidden = false;
     set_state(state);
     again_button.focus();
@@ -743,12 +743,15 @@ function ask_before_ending(end_input) {
 // dialogue's newest line, the answer with its prompt, and Send if they fit,
 // are scrolled into the part of the window in view.
 function hold_place() {
-  if (document.body.dataset.state !== 'waiting') return;
   const view = window.visualViewport || {offsetTop: 0, height: innerHeight, scale: 1};
-  if (view.scale > 1.01) return;  // zoomed in by hand: the reader looks where they like
-  // A keyboard over the page leaves the page as tall: room below lets it scroll.
-  const covered = Math.max(0, innerHeight - view.offsetTop - view.height);
+  // A keyboard over the page leaves the page as tall: the page fits itself to
+  // the part in view, with room below to scroll. Zoomed in by hand, the page
+  // stays as it is and where the reader took it.
+  const zoomed = view.scale > 1.01;
+  const covered = zoomed ? 0 : Math.max(0, innerHeight - view.offsetTop - view.height);
   document.body.style.paddingBottom = covered ? `${covered}px` : '';
+  document.documentElement.style.setProperty('--view', covered ? `${view.height}px` : '');
+  if (document.body.dataset.state !== 'waiting' || zoomed) return;
   screen.scrollTop = screen.scrollHeight;
   const top = view.offsetTop;
   const bottom = top + view.height;
