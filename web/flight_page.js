@@ -622,11 +622,11 @@ const sentences = (texts) =>
     texts.filter(Boolean).map((t) => /[.!?:]$/.test(t) ? t : `${t}.`).join(' ');
 
 // Returns a report's state in words; `labelled` names each number, else the
-// units alone tell them apart, which is quicker to hear.
+// units alone tell them apart, with no pause between, which is quicker to hear.
 function state_words({time, altitude, velocity, fuel}, labelled) {
-  const [h, v, f] = labelled ? ['altitude ', 'velocity ', 'fuel '] : ['', '', ''];
+  const [h, v, f, and] = labelled ? ['altitude ', 'velocity ', 'fuel ', ', '] : ['', '', '', ' '];
   const left = fuel === null ? 'out of fuel' : `${f}${fuel} l`;
-  return `${time} s${labelled ? ',' : ':'} ${h}${altitude} m, ${v}${velocity} m/s, ${left}`;
+  return `${time} s${labelled ? ',' : ':'} ${h}${altitude} m${and}${v}${velocity} m/s${and}${left}`;
 }
 
 // The page's own account of the flight, for the ear as much as the eye: what
