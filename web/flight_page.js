@@ -658,14 +658,14 @@ function flight_status(reports) {
 
   // Returns what is new since the last question: the lines that are no
   // report, less the questions they follow, then the reported state, or how
-  // many seconds went by and the last, and at touchdown the verdict.
+  // many reports came and the last, and at touchdown the verdict.
   function news() {
     // Before the first question there is only the banner, which the screen and the help show.
     const notes = prompt === null ? [] : track.notes.slice(notes_said);
     notes_said = track.notes.length;
     const count = track.times.length - reports_said;
     reports_said = track.times.length;
-    // A line ending as a prompt does holds a question answered ahead: not said again.
+    // What ends as a prompt ends (": ") is a question answered ahead: not said again.
     const said = notes.map((note) => unasked(note, 0)).filter((note) => !note.endsWith(': '));
     if (count > 1) said.push(`${count} reports`);
     if (count > 0 && track.touchdown) {
