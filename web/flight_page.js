@@ -758,7 +758,10 @@ function hold_place() {
   const from =
       Math.min(current_line.getBoundingClientRect().top, answer.getBoundingClientRect().top);
   const to = send_button.getBoundingClientRect().bottom;
-  const shift = to > bottom ? Math.min(to - bottom, from - top) : Math.min(0, from - top);
+  // Send first if all does not fit, else as near the top of the page as they
+  // stay in view (a longer status may have pushed them down a moment before).
+  const rise = Math.min(from - top, Math.max(to - bottom, -scrollY));
+  const shift = to > bottom ? Math.min(to - bottom, from - top) : rise;
   if (shift) scrollBy(0, shift);
 }
 for (const target of [window, window.visualViewport])
