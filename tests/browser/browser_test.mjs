@@ -456,7 +456,9 @@ async function status_said_once_a_second(engine) {
     await engine.run(watch_live);
     await play(engine, typed);
     const texts = await engine.run(
-        () => [live_added.at(-1), chart.getAttribute('aria-label'), window['answer-state'].textContent]);
+        () =>
+            [live_added.at(-1), chart.getAttribute('aria-label'),
+             window['answer-state'].textContent]);
     const verdict = `${plain}. ` +
         /Status at landing - .*/.exec(program_output(typed))[0];
     const wrong = texts.some((text) => !text.includes(verdict)) || texts[0].split(' ').length > 40;
