@@ -75,8 +75,10 @@ jobs=2
 if [ "$platform" = windows ]; then
   # Windows' tmpfile() names its files from a counter that every process
   # starts alike, so tests in parallel collide on the names: one at a time.
-  # And one Wine server for the whole run.
+  # And one Wine server for the whole run, which needs its prefix's folder
+  # to exist: on a fresh machine it does not yet.
   jobs=1
+  mkdir -p "${WINEPREFIX:-$HOME/.wine}"
   wineserver -k 2>/dev/null || true
   wineserver -p
   trap 'wineserver -k 2>/dev/null || true' EXIT

@@ -13,6 +13,19 @@ void write_unless_failed(output_buffer& out, const char* bytes, std::size_t size
   if (out.error == 0) out.error = platform_write_all(out.fd, bytes, size);
 }
 
+// Writes `what` and the reason for `error` as one line on standard error.
+// Composed in place: the line is written whole, with no allocation. If
+// standard error fails too, the exit status alone says it.
+void say_failure(std::string_view what, int error) {
+  constexpr std::size_t longest_what = 64;
+  constexpr std::size_t longest_reason = 120;
+  char line[longest_what + longest_reason + 1];
+  char* p = put_text(line, what.substr(0, longest_what));
+  p = put_text(p, std::string_view(std::strerror(error)).substr(0, longest_reason));
+  *p++ = '\n';
+  platform_write_all(platform_error_fd, line, static_cast<std::size_t>(p - line));
+}
+
 }  // namespace
 
 void console_open(console& io, int input_fd, int output_fd) {
@@ -23,16 +36,11 @@ void console_open(console& io, int input_fd, int output_fd) {
   io.in.begin = 0;
   io.in.end = 0;
   io.in.exhausted = false;
+  io.in.error = 0;
 }
 
 void write_text(output_buffer& out, std::string_view text) {
-  if (text.size() > output_buffer_size - out.used) {
-    flush_output(out);
-    if (text.size() > output_buffer_size) {
-      write_unless_failed(out, text.data(), text.size());
-      return;
-    }
-  }
+  if (text.size() > output_buffer_size - out.used) flush_output(out);
   std::memcpy(out.bytes + out.used, text.data(), text.size());
   out.used += text.size();
 }
@@ -45,15 +53,14 @@ void flush_output(output_buffer& out) {
 int finish_output(output_buffer& out) {
   flush_output(out);
   if (out.error == 0) return 0;
-  // Composed in place: the line is written whole, with no allocation. If
-  // standard error fails too, the exit status alone says it.
-  constexpr std::size_t longest_reason = 120;
-  char line[text::output_lost.size() + longest_reason + 1];
-  char* p = put_text(line, text::output_lost);
-  p = put_text(p, std::string_view(std::strerror(out.error)).substr(0, longest_reason));
-  *p++ = '\n';
-  platform_write_all(platform_error_fd, line, static_cast<std::size_t>(p - line));
+  say_failure(text::output_lost, out.error);
   return output_lost_status;
+}
+
+int finish_input(const input_buffer& in) {
+  if (in.error == 0) return 0;
+  say_failure(text::input_failed, in.error);
+  return input_failed_status;
 }
 
 bool fill_input(console& io) {
@@ -70,7 +77,8 @@ bool fill_input(console& io) {
     in.exhausted = true;
     return false;
   }
-  const std::size_t got = platform_read(in.fd, in.bytes + in.end, input_buffer_size - in.end);
+  const std::size_t got =
+      platform_read(in.fd, in.bytes + in.end, input_buffer_size - in.end, in.error);
   if (got == 0) {
     in.exhausted = true;
     return false;

@@ -20,7 +20,7 @@
 // says on standard error what failed. Every check sits on the path taken
 // once per buffer, never per character. A read that fails for any reason
 // but an interruption counts as the end of the input, and nothing is read
-// after it.
+// after it; finish_input then says on standard error why it failed.
 
 #ifndef LM_CONSOLE_CONSOLE_IO_H_
 #define LM_CONSOLE_CONSOLE_IO_H_
@@ -29,15 +29,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "exit_status.h"
+
 // A scripted flight writes far more than it reads: a megabyte of output per
 // write keeps the cost of each write call (large where the calls go through
 // a JavaScript runtime) out of the flight's time.
 constexpr std::size_t output_buffer_size = std::size_t{1} << 20;
 constexpr std::size_t input_buffer_size = std::size_t{1} << 16;
-
-// The exit status of a run whose output could not all be written; 0 and 1
-// are the flight's own (flight_sequence.h).
-constexpr int output_lost_status = 2;
 
 struct output_buffer {
   int fd;
@@ -51,6 +49,7 @@ struct input_buffer {
   std::size_t begin;  // bytes[begin, end) have been read and not yet parsed
   std::size_t end;
   bool exhausted;  // end of file or a failed read: the fd is not read again
+  int error;       // 0, or the error number of the read that failed
   // Aligned so that no padding follows the bytes at the end of a console: a
   // write past them meets a sanitizer's red zone at once.
   alignas(8) char bytes[input_buffer_size];
@@ -66,6 +65,7 @@ struct console {
 void console_open(console& io, int input_fd, int output_fd);
 
 // Appends `text` to the output, writing the buffer out first if it is full.
+// Needs text.size() <= output_buffer_size, as every text of the program is.
 void write_text(output_buffer& out, std::string_view text);
 
 // Writes out everything buffered; after a failed write, drops it.
@@ -76,6 +76,11 @@ void flush_output(output_buffer& out);
 // and the system's reason, and returns output_lost_status. Call once, at
 // exit.
 int finish_output(output_buffer& out);
+
+// Returns 0 unless a read of the input failed; then writes one line on
+// standard error, text::input_failed and the system's reason, and returns
+// input_failed_status. Call once, at exit.
+int finish_input(const input_buffer& in);
 
 // Returns where the next `size` bytes of output go (size <= the buffer's
 // size), writing the buffer out first if it has less room. Output composed
@@ -113,7 +118,9 @@ bool fill_input(console& io);
 int peek_input_after_filling(console& io, std::size_t ahead);
 
 // Returns the byte `ahead` places after the next unparsed one, reading more
-// input as needed, or -1 if the input ends first. Needs ahead < 16.
+// input as needed, or -1 if the input ends first. Needs ahead <
+// input_buffer_size, so that the buffer can hold the byte (the answer
+// reader looks at most two bytes ahead).
 inline int peek_input(console& io, std::size_t ahead) {
   if (io.in.end - io.in.begin > ahead) {
     return static_cast<unsigned char>(io.in.bytes[io.in.begin + ahead]);

@@ -31,8 +31,10 @@ void platform_prepare_streams();
 
 // Reads at most `size` (> 0) bytes into `bytes`, waiting until at least one
 // is there. Returns how many arrived, or 0 at the end of the input or after
-// a failure that is not an interruption.
-std::size_t platform_read(int fd, char* bytes, std::size_t size);
+// a failure that is not an interruption; after a failure, sets `error` to
+// the system's error number (as errno holds it), and leaves it alone
+// otherwise.
+std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error);
 
 // Returns 0 once all of bytes[0, size) is written, or the system's error
 // number (as errno holds it) of the write that failed for good.

@@ -23,9 +23,9 @@ std::optional<double> prompt_initial_altitude(console& io);
 // the input.
 std::optional<std::int32_t> prompt_initial_fuel(console& io);
 
-// Returns the fuel rate for the coming second, from 0 to the lesser of 9
-// and `fuel`, or nothing at the end of the input. A rate above the fuel on
-// board is silently lowered to it. Needs fuel > 0.
-std::optional<std::int32_t> prompt_fuel_rate(console& io, std::int32_t fuel);
+// Returns the fuel rate asked for the coming second, from 0 to 9, or
+// nothing at the end of the input. What the second can burn of it is the
+// model's burnable_rate.
+std::optional<std::int32_t> prompt_fuel_rate(console& io);
 
 #endif  // LM_CONSOLE_PROMPTS_H_

@@ -1,15 +1,32 @@
 #include "reports.h"
 
+#include <initializer_list>
+
 #include "dialogue_texts.h"
 #include "report_format.h"
 
 namespace {
 
-// Room for the longest state report: its text and five numbers at most.
-constexpr std::size_t state_report_capacity = 128 + 5 * formatted_number_capacity;
+// Returns the room `texts` take together.
+constexpr std::size_t size_of(std::initializer_list<std::string_view> texts) {
+  std::size_t size = 0;
+  for (const std::string_view t : texts)
+    size += t.size();
+  return size;
+}
 
-// Room for the out-of-fuel line: its text and three numbers at most.
-constexpr std::size_t out_of_fuel_capacity = 64 + 3 * formatted_number_capacity;
+// Room for the longest state report: its texts and five numbers.
+constexpr std::size_t state_report_capacity =
+    size_of({text::time_label, text::time_unit, text::fuel_label, text::fuel_unit, text::rate_label,
+             text::rate_unit, text::altitude_label, text::altitude_unit, text::velocity_label,
+             text::velocity_unit}) +
+    5 * formatted_number_capacity;
+
+// Room for the longest out-of-fuel line: its texts and three numbers.
+constexpr std::size_t out_of_fuel_capacity =
+    size_of({text::out_of_fuel_time_label, text::out_of_fuel_altitude_label,
+             text::out_of_fuel_velocity_label, text::out_of_fuel_end}) +
+    3 * formatted_number_capacity;
 
 }  // namespace
 
@@ -30,12 +47,16 @@ void print_lm_state(console& io, std::int32_t time, double altitude, double velo
   char* p = output_space(io.out, state_report_capacity);
   p = put_text(p, text::time_label);
   p = put_integer(p, time, 4);
+  p = put_text(p, text::time_unit);
   p = put_text(p, text::fuel_label);
   p = put_integer(p, fuel, 4);
+  p = put_text(p, text::fuel_unit);
   p = put_text(p, text::rate_label);
   p = put_integer(p, rate, 4);
+  p = put_text(p, text::rate_unit);
   p = put_text(p, text::altitude_label);
   p = put_fixed2(p, altitude, 7);
+  p = put_text(p, text::altitude_unit);
   p = put_text(p, text::velocity_label);
   p = put_fixed2(p, velocity, 7);
   p = put_text(p, text::velocity_unit);
@@ -50,18 +71,22 @@ void print_out_of_fuel(console& io, std::int32_t time, double altitude, double v
   p = put_fixed2(p, altitude, 7);
   p = put_text(p, text::out_of_fuel_velocity_label);
   p = put_fixed2(p, velocity, 7);
-  p = put_text(p, "\n");
+  p = put_text(p, text::out_of_fuel_end);
   output_commit(io.out, p);
 }
 
-void print_landing_status(console& io, double velocity) {
+void print_landing_status(console& io, landing_verdict verdict) {
   write_text(io.out, text::status_at_landing);
-  if (velocity >= -1.0) {
-    write_text(io.out, text::soft_landing);
-  } else if (velocity >= -10.0) {
-    write_text(io.out, text::hard_landing);
-  } else {
-    write_text(io.out, text::crash);
+  switch (verdict) {
+    case landing_verdict::soft:
+      write_text(io.out, text::soft_landing);
+      return;
+    case landing_verdict::hard:
+      write_text(io.out, text::hard_landing);
+      return;
+    case landing_verdict::crash:
+      write_text(io.out, text::crash);
+      return;
   }
 }
 

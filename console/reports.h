@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "console_io.h"
+#include "descent_model.h"
 
 // Writes the welcome banner that opens every flight.
 void print_banner(console& io);
@@ -26,9 +27,8 @@ void print_lm_state(console& io, std::int32_t time, double altitude, double velo
 // Writes the line that reports a second of free fall once the fuel is gone.
 void print_out_of_fuel(console& io, std::int32_t time, double altitude, double velocity);
 
-// Writes the verdict for the touchdown velocity: a landing at -1 m/s or
-// gentler, a hard landing down to -10 m/s, a crash below that.
-void print_landing_status(console& io, double velocity);
+// Writes the line that gives the verdict on the touchdown.
+void print_landing_status(console& io, landing_verdict verdict);
 
 // Ends the line of the prompt that was waiting and says that the flight is
 // abandoned because the input ended.

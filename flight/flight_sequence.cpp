@@ -9,7 +9,7 @@ namespace {
 
 int abandon(console& io) {
   print_input_ended(io);
-  return 1;
+  return input_ended_status;
 }
 
 }  // namespace
@@ -27,9 +27,9 @@ int fly(console& io) {
     std::int32_t rate = 0;
     if (s.fuel > 0) {
       print_lm_state(io, s.time, s.altitude, s.velocity, s.fuel, s.rate);
-      const std::optional<std::int32_t> answer = prompt_fuel_rate(io, s.fuel);
+      const std::optional<std::int32_t> answer = prompt_fuel_rate(io);
       if (!answer) return abandon(io);
-      rate = *answer;
+      rate = burnable_rate(*answer, s.fuel);
     } else {
       print_out_of_fuel(io, s.time, s.altitude, s.velocity);
     }
@@ -38,6 +38,6 @@ int fly(console& io) {
 
   print_landing_heading(io);
   print_lm_state(io, s.time, s.altitude, s.velocity, s.fuel, s.rate);
-  print_landing_status(io, s.velocity);
-  return 0;
+  print_landing_status(io, touchdown_verdict(s.velocity));
+  return flown_status;
 }

@@ -11,9 +11,9 @@
 
 #include "console_io.h"
 
-// Flies once over `io` and returns the exit status: 0 after touchdown, 1 if
-// the input ended before it. Leaves output in the buffer for the caller to
-// flush.
+// Flies once over `io` and returns the exit status: flown_status after
+// touchdown, input_ended_status if the input ended before it. Leaves output in the buffer for the
+// caller to flush.
 int fly(console& io);
 
 #endif  // LM_FLIGHT_FLIGHT_SEQUENCE_H_

@@ -1,22 +1,59 @@
 // lm_simulator: a lunar module's final descent, flown at the terminal or by
-// a script over standard input and output. Arguments and the environment are
-// not read.
+// a script over standard input and output. The environment is not read, and
+// of the arguments only --help and --version: any other is ignored, said
+// once on standard error.
 
 #include <cstdlib>
+#include <string_view>
 
 #include "console_io.h"
+#include "dialogue_texts.h"
 #include "flight_sequence.h"
 #include "platform_io.h"
 
-int main() {
+namespace {
+
+// Puts the text of --help or --version, the first of them among the
+// arguments, in `out` and returns true; returns false when neither is
+// there, after saying on standard error that the arguments are ignored.
+bool answer_option(int argc, char** argv, output_buffer& out) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help") {
+      write_text(out, text::usage);
+      return true;
+    }
+    if (argument == "--version") {
+      write_text(out, text::version_name);
+      write_text(out, LM_VERSION "\n");
+      return true;
+    }
+  }
+  if (argc > 1) {
+    platform_write_all(platform_error_fd, text::arguments_ignored.data(),
+                       text::arguments_ignored.size());
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
   // The buffers are too large for a comfortable stack frame in every
   // environment, and must not be allocated during a flight.
   static console io;
   platform_prepare_streams();
   console_open(io, platform_input_fd, platform_output_fd);
-  const int flight_status = fly(io);
-  const int output_status = finish_output(io.out);
-  const int status = output_status != 0 ? output_status : flight_status;
+  int status = 0;
+  if (answer_option(argc, argv, io.out)) {
+    status = finish_output(io.out);
+  } else {
+    const int flight_status = fly(io);
+    // Each failure is said; the lost output's status wins.
+    const int output_status = finish_output(io.out);
+    const int input_status = finish_input(io.in);
+    status = output_status != 0 ? output_status : input_status != 0 ? input_status : flight_status;
+  }
   // exit() rather than a return: in a web page the flight's loop is resumed
   // by the page after each awaited read, and only exit() tells the page that
   // the program has ended. Everywhere else the two are the same.

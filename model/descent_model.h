@@ -28,8 +28,9 @@
 // per second gives one fifth of the gravity as upward acceleration.
 constexpr std::int32_t hover_rate = 5;
 
-// Lunar surface gravity, m/s^2: the binary64 value nearest to 1.62. It is
-// the flight's figure, handed to the model as an argument, never built in.
+// Lunar surface gravity, m/s^2: the binary64 value nearest to 1.62. The
+// formulas take the gravity as an argument, so that their tests and the
+// descent vectors can try others; every flight passes this one.
 constexpr double lunar_gravity = 1.62;
 
 // The answers a flight accepts: the initial altitude in metres (any real
@@ -40,6 +41,30 @@ constexpr double highest_initial_altitude = 9999.0;
 constexpr std::int32_t lowest_initial_fuel = 1;
 constexpr std::int32_t lowest_rate = 0;
 constexpr std::int32_t highest_rate = 9;
+
+// Returns the rate a second actually burns for an answer of `rate` with
+// `fuel` litres on board: a rate above the fuel left burns what is left.
+// Needs fuel >= 0.
+constexpr std::int32_t burnable_rate(std::int32_t rate, std::int32_t fuel) {
+  return rate < fuel ? rate : fuel;
+}
+
+// The verdict on a touchdown, from the vertical velocity of its last second.
+enum class landing_verdict { soft, hard, crash };
+
+// The verdict's limits, m/s: a touchdown at soft_landing_limit or gentler
+// (or upward) is soft, one down to hard_landing_limit is hard, and anything
+// faster is a crash.
+constexpr double soft_landing_limit = -1.0;
+constexpr double hard_landing_limit = -10.0;
+
+// Returns the verdict on a touchdown at `velocity` m/s; a velocity that is
+// not a number is a crash.
+constexpr landing_verdict touchdown_verdict(double velocity) {
+  if (velocity >= soft_landing_limit) return landing_verdict::soft;
+  if (velocity >= hard_landing_limit) return landing_verdict::hard;
+  return landing_verdict::crash;
+}
 
 // Everything a flight knows about the module after `time` whole seconds:
 // the rate is the one burnt during the last second (0 before the first).

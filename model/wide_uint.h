@@ -112,8 +112,9 @@ inline wide_uint wide_mul_portable(std::uint64_t a, std::uint64_t b) {
 // Long division in base 2^32 with two quotient digits, each estimated from
 // the divisor's top digit. The divisor is first shifted until its top bit
 // is set, which makes every estimate at most two too large; the loops take
-// the excess off. Only 64-bit operations are used, which every target has,
-// WebAssembly included, where 128-bit division is a slow library call.
+// the excess off. Only 64-bit operations are used, which every target has:
+// this is the division of compilers without unsigned __int128 (and of every
+// build with LM_PORTABLE_WIDE, which tests it on any machine).
 inline std::uint64_t wide_div_portable(wide_uint n, std::uint64_t d, std::uint64_t& remainder) {
   constexpr std::uint64_t digit = std::uint64_t{1} << 32;
   constexpr std::uint64_t low_mask = digit - 1;

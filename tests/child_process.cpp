@@ -38,7 +38,8 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
             const std::vector<std::string>& arguments, const child_input& input) {
   pid_t pid = 0;
   std::vector<std::string> words;
-  if (!input.environment.empty()) words = {"env", input.environment};
+  if (!input.environment.empty()) words.emplace_back("env");
+  words.insert(words.end(), input.environment.begin(), input.environment.end());
   const long address_space_mib = input.address_space_mib;
 #ifdef LM_CHILD_WRAPPER
   // A program built for another machine runs under its emulator, and any
@@ -56,7 +57,8 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   std::vector<char*> argv(words.size() + 1, nullptr);
   std::transform(words.begin(), words.end(), argv.begin(),
                  [](std::string& word) { return word.data(); });
-  const int failed = spawn_child(pid, &actions, argv.data(), true, input.ignore_sigpipe);
+  const int failed =
+      spawn_child(pid, &actions, argv.data(), true, input.ignore_sigpipe, input.own_group);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) throw std::runtime_error(std::string("cannot start ") + program);
   return pid;
@@ -126,7 +128,6 @@ child_result run_capturing(const char* program, const child_input& input, int se
   const std::chrono::milliseconds pause(input.slow_non_blocking ? 2 : 0);
   // Typed between reads, not by a thread of its own: user-mode QEMU leaves
   // a thread started around its emulated spawn spinning for ever.
-  signal(SIGPIPE, SIG_IGN);  // a child that leaves early fails its test, not the suite
   const bool typing_on = input.kind == child_input::typed;
   typing typed{typing_on ? child.to_child : -1, input.text};
   const auto deadline = steady::now() + std::chrono::seconds(seconds);
@@ -143,6 +144,10 @@ child_result run_capturing(const char* program, const child_input& input, int se
 
 interactive_child start_child(const char* program, const child_input& input,
                               const std::vector<std::string>& arguments) {
+  // Every child is started here, and may leave before reading all that the
+  // test writes to it: that fails its test, not the whole suite. Ignored
+  // here, SIGPIPE is also what a child that asks to inherit it gets.
+  signal(SIGPIPE, SIG_IGN);
   int in[2];
   int out[2];
   if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
@@ -164,15 +169,20 @@ interactive_child start_child(const char* program, const child_input& input,
   // may be gone), and a file the child opened after closing a standard
   // descriptor would land on that descriptor's number.
   const std::string input_path = temporary_file(input.text);
-  const int input_file = ::open(input_path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int input_file =
+      input.kind == child_input::directory
+          ? ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+          : ::open(input_path.c_str(),
+                   (input.kind == child_input::write_only ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
   ::unlink(input_path.c_str());
   std::string errors_path = temporary_file("");
   const int errors_file = ::open(errors_path.c_str(), O_WRONLY | O_CLOEXEC);
   const int full_file = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
   if (input_file < 0 || errors_file < 0 || full_file < 0) throw std::runtime_error("no files");
   const bool dev_full = input.output == child_output::dev_full;
-  posix_spawn_file_actions_adddup2(&actions, input.kind == child_input::file ? input_file : in[0],
-                                   0);
+  const bool from_file = input.kind == child_input::file || input.kind == child_input::directory ||
+                         input.kind == child_input::write_only;
+  posix_spawn_file_actions_adddup2(&actions, from_file ? input_file : in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, dev_full ? full_file : out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errors_file, 2);
   if (input.kind == child_input::closed) posix_spawn_file_actions_addclose(&actions, 0);

@@ -21,16 +21,18 @@ enum class child_output { pipe, dev_full, closed, abandoned_pipe };
 // How the child's standard streams are set up.
 struct child_input {
   // A terminal is a pseudo-terminal with `text` typed at it before the
-  // start, held open until the child ends.
-  enum kind_t { file, closed, typed, terminal } kind;
+  // start, held open until the child ends; a directory is the current one,
+  // opened for reading; write_only is a file opened for writing alone.
+  enum kind_t { file, closed, typed, terminal, directory, write_only } kind;
   std::string text;            // the file's contents, or what is typed
   long address_space_mib = 0;  // if not 0, the child may map no more than this
   // Pipes non-blocking for the child, as another program sharing them could
   // leave them, and slow at the test's ends: 2 ms after each read or 5 bytes.
   bool slow_non_blocking = false;
   child_output output = child_output::pipe;
-  bool ignore_sigpipe = false;   // in the child; else SIGPIPE is at its default
-  std::string environment = {};  // "NAME=value" set for the child alone
+  bool ignore_sigpipe = false;  // in the child, as the tests ignore it; else at its default
+  std::vector<std::string> environment = {};  // "NAME=value" set for the child alone
+  bool own_group = false;  // the child leads a process group, as a shell's job
 };
 
 struct child_result {

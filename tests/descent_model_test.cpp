@@ -141,4 +141,38 @@ TEST(StateAfterSecond, AdvancesEveryQuantityOnce) {
   }
 }
 
+struct verdict_case {
+  double velocity;
+  landing_verdict expected;
+};
+
+TEST(TouchdownVerdict, ThresholdsAreInclusiveOnTheGentlerSide) {
+  const verdict_case cases[] = {
+      {0.3, landing_verdict::soft},
+      {0.0, landing_verdict::soft},
+      {-0.999, landing_verdict::soft},
+      {-1.0, landing_verdict::soft},
+      {std::nextafter(-1.0, -2.0), landing_verdict::hard},
+      {-3.888, landing_verdict::hard},
+      {-10.0, landing_verdict::hard},
+      {std::nextafter(-10.0, -11.0), landing_verdict::crash},
+      {-500.0, landing_verdict::crash},
+      {std::nan(""), landing_verdict::crash},
+  };
+  for (const verdict_case& c : cases) {
+    EXPECT_EQ(touchdown_verdict(c.velocity), c.expected) << std::hexfloat << c.velocity;
+  }
+}
+
+// A rate above the fuel left burns what is left; any other is burnt whole.
+TEST(BurnableRate, CappedToTheFuelLeft) {
+  const std::int32_t cases[][3] = {
+      // answer, fuel on board, burnt
+      {0, 500, 0}, {9, 500, 9}, {9, 12, 9}, {9, 9, 9}, {9, 3, 3}, {2, 3, 2}, {7, 1, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(burnable_rate(c[0], c[1]), c[2]) << c[0] << " with " << c[1];
+  }
+}
+
 }  // namespace

@@ -31,6 +31,9 @@ const std::string hard_landing = "\nStatus at landing - Enjoy your oxygen while 
 const std::string crashed = "\nStatus at landing - Ouch - that hurt!\n";
 const std::string abandoned = "\nERROR: Input ended before touchdown, flight abandoned\n";
 const std::string output_lost = "lm_simulator: cannot write to standard output: ";
+const std::string input_failed = "lm_simulator: cannot read standard input: ";
+const std::string arguments_ignored =
+    "lm_simulator: arguments are ignored; the answers are read from standard input\n";
 
 }  // namespace expected
 

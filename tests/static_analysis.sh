@@ -15,8 +15,9 @@ cmake -S . -B "$build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 mapfile -t sources < <(git ls-files '*.cpp' |
   grep -v -E -e '(^|/)platform/(windows|browser)\.cpp$' -e '^fuzz/')
 mapfile -t fuzz_sources < <(git ls-files 'fuzz/*.cpp')
-# Each layer's folder is its include directory.
-includes=(-Imodel -Iconsole -Iflight -Itools -Itests)
+# Each target's folder is its include directory.
+includes=(-Imodel -Iconsole -Iconsole/texts -Iconsole/platform -Iflight -Itools/spawn -Itests
+  -Itests/binary64)
 
 status=0
 log="$build/clang-tidy.log"

@@ -105,12 +105,25 @@ TEST(HostileInput, TheEndOfInputAtATerminalIsFinal) {
   EXPECT_EQ(run.output, banner_and_altitude_prompt + fuel_prompt + abandoned);
 }
 
-TEST(HostileStreams, ClosedStandardInputIsTheEndOfInput) {
-  const child_result run =
-      run_capturing(LM_SIMULATOR_PATH, {child_input::closed, "", memory_limit_mib}, 10);
-  expect_calm(run, "closed input");
-  EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.output, banner_and_altitude_prompt + abandoned);
+// Standard input that cannot be read ends the flight as its end does, but
+// the reason is said on standard error and the status is 3.
+TEST(HostileStreams, UnreadableStandardInputIsSaid) {
+  const struct {
+    child_input::kind_t input;
+    int error;
+  } cases[] = {
+      {child_input::closed, EBADF},      // lm_simulator <&-
+      {child_input::directory, EISDIR},  // lm_simulator < docs
+      {child_input::write_only, EBADF},  // lm_simulator 0> file
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::strerror(c.error);
+    const child_result run = run_capturing(LM_SIMULATOR_PATH, {c.input, "", memory_limit_mib}, 10);
+    expect_calm(run, what.c_str());
+    EXPECT_EQ(run.exit_status, 3) << what;
+    EXPECT_EQ(run.output, banner_and_altitude_prompt + abandoned) << what;
+    EXPECT_EQ(run.errors, expected::input_failed + what + "\n");
+  }
 }
 
 // A long flight: 20,000 answered seconds, then the input ends.

@@ -79,7 +79,8 @@ void platform_prepare_streams() {
   }
 }
 
-std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size) {
+// The page's input never fails: it only ends.
+std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size, int& /*error*/) {
   return static_cast<std::size_t>(browser_read(bytes, clamp_count(size)));
 }
 

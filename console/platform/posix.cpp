@@ -12,8 +12,10 @@ const int platform_error_fd = STDERR_FILENO;
 
 void platform_prepare_streams() {}
 
-std::size_t platform_read(int fd, char* bytes, std::size_t size) {
-  return read_when_ready(fd, bytes, size, wait_forever).size;
+std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error) {
+  const read_result got = read_when_ready(fd, bytes, size, wait_forever);
+  if (got.error != 0) error = got.error;
+  return got.size;
 }
 
 int platform_write_all(int fd, const char* bytes, std::size_t size) {

@@ -35,12 +35,15 @@ void platform_prepare_streams() {
   _setmode(platform_output_fd, _O_BINARY);
 }
 
-std::size_t platform_read(int fd, char* bytes, std::size_t size) {
+std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error) {
   for (;;) {
     const int got = _read(fd, bytes, clamp_count(size));
     if (got > 0 && bytes[0] == console_end_of_input && _isatty(fd)) return 0;
     if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) return 0;
+    if (errno != EINTR) {
+      error = errno;
+      return 0;
+    }
   }
 }
 

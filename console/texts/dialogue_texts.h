@@ -43,19 +43,25 @@ constexpr std::string_view rate_error = "ERROR: Fuel rate must be between 0 and 
 constexpr std::string_view cutoff_heading = "\nLM state at retrorocket cutoff\n";
 constexpr std::string_view landing_heading = "\nLM state at landing/impact\n";
 
-// The state report: each label is followed by its number and then the
-// next label; the last unit ends the report.
+// The state report: five lines, each its label, a number and its unit, the
+// labels right-aligned on their colons.
 constexpr std::string_view time_label = "Elapsed Time: ";
-constexpr std::string_view fuel_label = " s\n        Fuel: ";
-constexpr std::string_view rate_label = " l\n        Rate: ";
-constexpr std::string_view altitude_label = " l/s\n    Altitude: ";
-constexpr std::string_view velocity_label = " m\n    Velocity: ";
+constexpr std::string_view time_unit = " s\n";
+constexpr std::string_view fuel_label = "        Fuel: ";
+constexpr std::string_view fuel_unit = " l\n";
+constexpr std::string_view rate_label = "        Rate: ";
+constexpr std::string_view rate_unit = " l/s\n";
+constexpr std::string_view altitude_label = "    Altitude: ";
+constexpr std::string_view altitude_unit = " m\n";
+constexpr std::string_view velocity_label = "    Velocity: ";
 constexpr std::string_view velocity_unit = " m/s\n";
 
-// A second of free fall once the fuel is gone, on one line.
+// A second of free fall once the fuel is gone, on one line: each label
+// followed by its number, then the line's end.
 constexpr std::string_view out_of_fuel_time_label = "OUT OF FUEL - Elapsed Time: ";
 constexpr std::string_view out_of_fuel_altitude_label = " Altitude: ";
 constexpr std::string_view out_of_fuel_velocity_label = " Velocity: ";
+constexpr std::string_view out_of_fuel_end = "\n";
 
 // The verdict: the start of its line, then one of three endings.
 constexpr std::string_view status_at_landing = "\nStatus at landing - ";
@@ -69,6 +75,24 @@ constexpr std::string_view input_ended =
 // On standard error, once, when output was lost: then the system's reason
 // and a newline.
 constexpr std::string_view output_lost = "lm_simulator: cannot write to standard output: ";
+
+// On standard error, once, when standard input could not be read: then the
+// system's reason and a newline.
+constexpr std::string_view input_failed = "lm_simulator: cannot read standard input: ";
+
+// The command line: --help's text; --version's, which the version and a
+// newline follow; and the note on standard error for any other argument.
+constexpr std::string_view usage =
+    "usage: lm_simulator [--help | --version]\n"
+    "Flies a lunar module's final descent, one second at a time: the answers\n"
+    "(the initial altitude, the fuel, then each second's fuel rate) are read\n"
+    "from standard input, and the dialogue is written to standard output, as\n"
+    "in: lm_simulator < answers.txt\n"
+    "Exit status: 0 the flight reached the surface, 1 the input ended first,\n"
+    "2 the output could not all be written, 3 the input could not be read.\n";
+constexpr std::string_view version_name = "lm_simulator ";
+constexpr std::string_view arguments_ignored =
+    "lm_simulator: arguments are ignored; the answers are read from standard input\n";
 
 }  // namespace text
 
