@@ -297,7 +297,6 @@ function start_flight() {
       show(text);
       reports.read(text);
     },
-    lm_verdict: (grade, bytes) => verdict_texts[grade] = new TextDecoder().decode(bytes).trim(),
     onExit: () => stop('ended'),
     onAbort: (what) => cannot_start(String(what)),
   }).catch((error) => cannot_start(String(error && error.message || error)));
@@ -611,9 +610,10 @@ new ResizeObserver(() => {
   if (chart_track) draw_chart(chart_track);
 }).observe(chart);
 
-// The program's verdicts by grade, as it hands them over (see browser.cpp),
+// The program's verdicts by grade (program_texts.js, written by the build),
 // and the page's plain words for each grade.
-const verdict_texts = [];
+const verdict_texts =
+    [program.soft_landing, program.hard_landing, program.crash].map((t) => t.trim());
 const verdict_words = ['Soft landing', 'Hard landing', 'Crash'];
 const chart_name = chart.getAttribute('aria-label');
 

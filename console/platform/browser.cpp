@@ -7,10 +7,6 @@
 //                       the input has ended
 //   lm_output(bytes)    takes a Uint8Array view of bytes the program wrote;
 //                       it must copy what it keeps before returning
-//   lm_verdict(grade, bytes)  (optional) takes, before any output, each of
-//                       the program's verdicts (0 the soft landing, 1 the
-//                       hard one, 2 the crash), so that the page can name
-//                       them in plain words without a copy of the texts
 //
 // A read awaits the promise; the build's ASYNCIFY transformation lets the
 // program's ordinary blocking loop wait without blocking the page.
@@ -24,9 +20,6 @@
 
 #include <emscripten/emscripten.h>
 
-#include <string_view>
-
-#include "dialogue_texts.h"
 #include "platform_io.h"
 
 // The bodies are JavaScript, which the C++ formatter would mangle.
@@ -51,10 +44,6 @@ EM_JS(void, browser_write, (const char* bytes, int size), {
   Module.lm_output(HEAPU8.subarray(bytes, bytes + size));
 });
 
-EM_JS(void, browser_verdict, (int grade, const char* bytes, int size), {
-  if (Module.lm_verdict) Module.lm_verdict(grade, HEAPU8.subarray(bytes, bytes + size));
-});
-
 // clang-format on
 
 namespace {
@@ -71,13 +60,7 @@ const int platform_input_fd = 0;
 const int platform_output_fd = 1;
 const int platform_error_fd = 2;  // never written: a page takes every write
 
-void platform_prepare_streams() {
-  const std::string_view verdicts[] = {text::soft_landing, text::hard_landing, text::crash};
-  int grade = 0;
-  for (const std::string_view verdict : verdicts) {
-    browser_verdict(grade++, verdict.data(), clamp_count(verdict.size()));
-  }
-}
+void platform_prepare_streams() {}
 
 // The page's input never fails: it only ends.
 std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size, int& /*error*/) {
