@@ -343,9 +343,9 @@ function report_reader() {
       if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = m[1];
     } else if (text.endsWith(' s')) {
       if ((m = /Elapsed Time: +(-?\d+) s$/.exec(text))) time = Number(m[1]);
-    } else if (text.endsWith(' l')) {
-      if ((m = /^ +Fuel: +(\S+) l$/.exec(text))) fuel = m[1];
-    } else if (text.endsWith(' l/s')) {
+    } else if (text.startsWith(program.fuel_label)) {
+      fuel = text.slice(program.fuel_label.length, -program.fuel_unit.trimEnd().length).trim();
+    } else if (text.startsWith(program.rate_label)) {
       // the rate, which the player chose
     } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/.exec(
                     text))) {
@@ -621,12 +621,15 @@ const chart_name = chart.getAttribute('aria-label');
 const sentences = (texts) =>
     texts.filter(Boolean).map((t) => /[.!?:]$/.test(t) ? t : `${t}.`).join(' ');
 
-// Returns a report's state in words; `labelled` names each number, else the
-// units alone tell them apart, with no pause between, which is quicker to hear.
+// Returns a report's state in words, with the program's units;
+// `labelled` names each number, else the units alone tell them apart, with
+// no pause between, which is quicker to hear.
 function state_words({time, altitude, velocity, fuel}, labelled) {
   const [h, v, f, and] = labelled ? ['altitude ', 'velocity ', 'fuel ', ', '] : ['', '', '', ' '];
-  const left = fuel === null ? 'out of fuel' : `${f}${fuel} l`;
-  return `${time} s${labelled ? ',' : ':'} ${h}${altitude} m${and}${v}${velocity} m/s${and}${left}`;
+  const unit = (name) => program[`${name}_unit`].trim();
+  const left = fuel === null ? 'out of fuel' : `${f}${fuel} ${unit('fuel')}`;
+  return `${time} ${unit('time')}${labelled ? ',' : ':'} ${h}${altitude} ${unit('altitude')}` +
+      `${and}${v}${velocity} ${unit('velocity')}${and}${left}`;
 }
 
 // The page's own account of the flight, for the ear as much as the eye: what
