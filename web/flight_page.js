@@ -110,6 +110,8 @@ function scrollback() {
 
 // One run of the program, from the banner to its exit.
 function start_flight() {
+  const kept = keep_flight();  // before the reports let go of the last flight's track
+  const replay = replay_feeder();
   screen.replaceChildren(current_line, answer);
   current_line.textContent = '';
   const add_lines = scrollback();
@@ -139,7 +141,10 @@ function start_flight() {
   function show(text) {
     const end = text.lastIndexOf('\n') + 1;
     if (end === 0) {
-      current_line.textContent += text;
+      // A line of megabytes without a line end keeps its newest part only.
+      const line = current_line.textContent + text;
+      current_line.textContent =
+          line.length > scrollback_chars ? line.slice(-scrollback_chars) : line;
     } else {
       add_lines(current_line.textContent + text.slice(0, end));
       current_line.textContent = text.slice(end);
@@ -152,6 +157,8 @@ function start_flight() {
   function serve_read() {
     if (!reader) return;
     if (typed.length === 0 && !input_ended) {
+      if (replay(send, end_input)) return;
+      kept.settle();
       set_state('waiting');
       answer.disabled = false;
       screen.scrollTop = screen.scrollHeight;
@@ -187,6 +194,7 @@ function start_flight() {
   function send(text) {
     if (input_ended || text === '') return;
     text = decimal_points(text);
+    kept.sent(text);
     show(text);
     if (document.body.dataset.state === 'waiting') work_began = performance.now();
     typed.push(encoder.encode(text));
@@ -205,6 +213,7 @@ function start_flight() {
     send(answer.value);
     answer.value = '';
     close_input();
+    kept.ended = true;
     serve_read();
   }
 
@@ -257,6 +266,7 @@ function start_flight() {
   };
 
   function stop(state) {
+    kept.settle();
     reports.draw();
     close_input();
     status.update(false);
@@ -313,18 +323,18 @@ function set_state(state) { document.body.dataset.state = state; }
 // report. An answer typed ahead makes the report follow its prompt on the
 // same line, so a report is recognised by the end of its line.
 function report_reader() {
-  const track = {times: [], altitudes: [], velocities: [], touchdown: null, verdict: null};
+  const track =
+      {times: [], altitudes: [], velocities: [], touchdown: null, verdict: null, fuel_text: null};
   // The newest report's texts, the verdict's whole line, and the lines that are no report.
   Object.assign(track, {latest: null, verdict_line: null, notes: []});
   let line = '';
   let time = null;
   let altitude = null;
-  let fuel = null;
   let landing_next = false;
   let drawing = false;
 
   function add(t, h, v, f) {
-    if (landing_next) track.touchdown = {time: t, velocity_text: v};
+    if (landing_next) track.touchdown = {time: t, velocity_text: v, fuel_text: track.fuel_text};
     landing_next = false;
     track.times.push(t);
     track.altitudes.push(Number(h));
@@ -336,15 +346,15 @@ function report_reader() {
     let m;
     if (text.endsWith(' m/s')) {
       if ((m = /^ +Velocity: +(\S+) m\/s$/.exec(text)) && time !== null) {
-        add(time, altitude, m[1], fuel);
+        add(time, altitude, m[1], track.fuel_text);
       }
       time = null;
     } else if (text.endsWith(' m')) {
       if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = m[1];
+    } else if (text.endsWith(' l')) {
+      if ((m = /^ +Fuel: +(\S+) l$/.exec(text))) track.fuel_text = m[1];
     } else if (text.endsWith(' s')) {
       if ((m = /Elapsed Time: +(-?\d+) s$/.exec(text))) time = Number(m[1]);
-    } else if (text.startsWith(program.fuel_label)) {
-      fuel = text.slice(program.fuel_label.length, -program.fuel_unit.trimEnd().length).trim();
     } else if (text.startsWith(program.rate_label)) {
       // the rate, which the player chose
     } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/.exec(
@@ -606,6 +616,294 @@ function draw_chart(track) {
   chart.replaceChildren(drawn);
 }
 
+// A flight is its answers: the page keeps the pieces of text it sent the
+// program, as they were sent, and whether the input was ended. Sent again
+// the same way they give the same flight, byte for byte, in any engine and
+// at a terminal; so a link, a reload and the copy all carry just these.
+const share = document.getElementById('share');
+const keep_note = document.getElementById('keep-note');
+const answers_text = document.getElementById('answers-text');
+const earlier = document.getElementById('earlier');
+const fragment_start = '#answers=';
+const fragment_end = '&end';
+const stored_flight = 'lm_simulator.flight';
+const stored_earlier = 'lm_simulator.earlier';
+const earlier_most = 10;
+// What the address's fragment was when the page loaded: a reload restores
+// the stored flight only if it came from the same link.
+const opened_with = location.hash;
+let kept_flight = null;  // the flight being flown
+let replay_from = null;  // what the next flight replays: { sends, ended, problem }
+
+function say(text) { keep_note.textContent = text; }
+
+// Returns a piece of text as a link holds it: space as "_", a line end as
+// "*", or as "~" when it ends the piece (a line sent with Enter), and every
+// character but letters, digits, "." and "-" percent-encoded, so that the
+// link survives being pasted into mail or chat.
+function link_piece(text) {
+  const line = text.endsWith('\n');
+  const body = encodeURIComponent(line ? text.slice(0, -1) : text)
+                   .replace(/[_~*!'()]/g, (c) => `%${c.charCodeAt(0).toString(16).toUpperCase()}`)
+                   .replace(/%20/g, '_')
+                   .replace(/%0A/g, '*');
+  return line ? `${body}~` : body;
+}
+
+// Returns what a fragment holds: the pieces to send, whether the input was
+// ended, and in words what could not be used (the pieces before it are).
+// The fragment is anyone's text: it only ever becomes text to send.
+function answers_of(fragment) {
+  const shown = JSON.stringify(fragment.slice(0, 60));
+  if (!fragment.startsWith(fragment_start)) {
+    return {
+      sends: [],
+      ended: false,
+      problem: `The address ends in ${shown}, which holds no flight's answers ` +
+          `(they follow "${fragment_start}"): a new flight starts.`
+    };
+  }
+  let body = fragment.slice(fragment_start.length);
+  const ended = body.endsWith(fragment_end);
+  if (ended) body = body.slice(0, -fragment_end.length);
+  const pieces = body.split('~');
+  const sends = [];
+  for (let i = 0; i < pieces.length; i++) {
+    const line = i < pieces.length - 1;
+    if (!line && pieces[i] === '') break;
+    try {
+      const text = decodeURIComponent(pieces[i].replace(/_/g, '%20').replace(/\*/g, '%0A'));
+      sends.push(line ? `${text}\n` : text);
+    } catch {
+      const part = JSON.stringify(pieces[i].slice(0, 40));
+      return {
+        sends,
+        ended: false,
+        problem: `Line ${i + 1} of this link's answers, ${part}, is not well-formed ` +
+            'percent-encoded text: the flight is replayed up to the line before it.'
+      };
+    }
+  }
+  return {sends, ended, problem: null};
+}
+
+// Returns the flight's fragment, as a link and the stored flight hold it.
+const fragment_of = (flight) => fragment_start + flight.link + (flight.ended ? fragment_end : '');
+const page_address = () => location.href.split('#')[0];
+
+// Stores `value`, or says why a reload will not find it.
+function store(key, value) {
+  try {
+    sessionStorage.setItem(key, value);
+  } catch (error) {
+    say(`This tab could not keep the flight for a reload (${error.name}: ${error.message}). ` +
+        'Its link and "Copy answers" still hold it.');
+  }
+}
+
+function stored(key) {
+  try {
+    return JSON.parse(sessionStorage.getItem(key));
+  } catch { return null; }
+}
+
+// Starts keeping a new flight's answers, after listing the last one among
+// the earlier flights when it had any.
+function keep_flight() {
+  if (kept_flight && kept_flight.sends.length > 0) remember(kept_flight, chart_track);
+  say('');
+  answers_text.hidden = true;
+  kept_flight = {
+    sends: [],
+    link: '',
+    ended: false,
+    sent(text) {
+      this.sends.push(text);
+      this.link += link_piece(text);
+    },
+    // Once the page waits or the flight has ended: the link and the stored
+    // flight catch up (not at every piece, which a long replay sends).
+    settle() {
+      const fragment = fragment_of(this);
+      share.href = page_address() + fragment;
+      store(stored_flight, JSON.stringify({opened_with, fragment}));
+    }
+  };
+  return kept_flight;
+}
+
+// Returns what feeds a new flight the pieces it replays: one each time the
+// program would wait for the player, so each echo falls where the player's
+// did, then the end of the input if it was ended. The pieces go through the
+// paced reading that keeps a long paste from freezing the tab.
+function replay_feeder() {
+  const {sends, ended, problem} = replay_from || {sends: [], ended: false, problem: null};
+  replay_from = null;
+  if (problem) say(problem);
+  let next = 0;
+  return (send, end_input) => {
+    if (next < sends.length) {
+      send(sends[next++]);
+    } else if (ended && next++ === sends.length) {
+      end_input();
+    } else {
+      return false;
+    }
+    return true;
+  };
+}
+
+// What the page replays when it loads: after a reload, the flight stored by
+// this tab, else the link's answers.
+function flight_at_load() {
+  show_earlier(earlier_flights());
+  const how = performance.getEntriesByType('navigation')[0];
+  const returning = !how || how.type === 'reload' || how.type === 'back_forward';
+  const saved = stored(stored_flight);
+  const fragment = returning && saved && saved.opened_with === opened_with ?
+      String(saved.fragment) :
+      opened_with;
+  if (fragment.length > 1) replay_from = answers_of(fragment);
+}
+
+// Adds a finished flight to this tab's list, its figures as its reports
+// gave them.
+function remember(flight, track) {
+  const list = earlier_flights();
+  const landed = track.touchdown;
+  list.unshift({
+    seconds: landed ? landed.time : track.times.at(-1) ?? null,
+    velocity: landed ? landed.velocity_text : null,
+    fuel: landed ? landed.fuel_text : track.fuel_text,
+    verdict: track.verdict,
+    fragment: fragment_of(flight)
+  });
+  list.length = Math.min(list.length, earlier_most);
+  store(stored_earlier, JSON.stringify(list));
+  show_earlier(list);
+}
+
+// Returns the tab's list of earlier flights, newest first.
+function earlier_flights() {
+  const list = stored(stored_earlier);
+  return Array.isArray(list) ? list : [];
+}
+
+function show_earlier(list) {
+  const items = list.map((flight) => {
+    const item = document.createElement('li');
+    const flown = flight.seconds === null ? 'no second flown' : `${flight.seconds} s flown`;
+    const fuel = flight.fuel === null ? '' : `, ${flight.fuel} l left`;
+    const end = flight.velocity === null ?
+        ', no touchdown' :
+        `, touchdown at ${flight.velocity} m/s: ${flight.verdict}`;
+    const link = document.createElement('a');
+    link.href = page_address() + String(flight.fragment);
+    link.textContent = 'replay';
+    item.append(`${flown}${fuel}${end} `, link);
+    return item;
+  });
+  earlier.querySelector('ol').replaceChildren(...items);
+  earlier.hidden = items.length === 0;
+}
+
+// A link to another flight opened in this tab: the page starts over with
+// it, the flight left listed among the earlier ones.
+addEventListener('hashchange', () => {
+  if (kept_flight.sends.length > 0) remember(kept_flight, chart_track);
+  location.reload();
+});
+
+// The answers as a file of them holds them: at a terminal the file's end
+// ends the input, where the page's flight had its input ended.
+async function copy_answers() {
+  const text = kept_flight.sends.join('');
+  try {
+    await navigator.clipboard.writeText(text);
+    answers_text.hidden = true;
+    say(`Copied ${encoder.encode(text).length} bytes of answers: paste them into the answer ` +
+        'field, or save them as answers.txt and run lm_simulator < answers.txt.');
+  } catch (error) {
+    answers_text.value = text;
+    answers_text.hidden = false;
+    answers_text.select();
+    say(`The answers could not be copied (${error && error.message || error}): they are ` +
+        'selected below, to copy by hand.');
+  }
+}
+
+// Returns a promise of the whole dialogue as the terminal shows it, also
+// what the screen has let go: the program run again out of sight on the
+// flight's pieces, each echoed when the program waits for it, as a replay
+// sends them. Kept as shown instead, the tens of megabytes of a long flight
+// slowed the flight down in some engines.
+function dialogue_of({sends, ended}) {
+  return new Promise((done, failed) => {
+    const parts = [];
+    const decoder = new TextDecoder();
+    let [next, pending] = [0, new Uint8Array(0)];
+    const read = (max) => {
+      if (pending.length === 0 && next < sends.length) {
+        parts.push(sends[next]);
+        pending = encoder.encode(sends[next++]);
+      }
+      if (pending.length === 0 && !ended) done(parts);  // the flight waits here
+      if (pending.length === 0) return ended ? Promise.resolve(null) : new Promise(() => {});
+      const chunk = pending.subarray(0, max);
+      pending = pending.subarray(chunk.length);
+      return Promise.resolve(chunk);
+    };
+    create_lm_simulator({
+      lm_next_input: read,
+      lm_output: (bytes) => parts.push(decoder.decode(bytes, {stream: true})),
+      onExit: () => done(parts),
+      onAbort: (what) => failed(new Error(String(what))),
+    }).catch(failed);
+  });
+}
+
+async function save_dialogue() {
+  try {
+    save('lm_flight.txt', 'text/plain', await dialogue_of(kept_flight));
+  } catch (error) { say(`The dialogue could not be saved (${error.message}).`); }
+}
+
+// Offers `parts` as a file to download.
+function save(name, type, parts) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob(parts, {type}));
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+}
+
+// Returns the chart as a file of its own: the style sheet's colours and
+// fonts written onto each element, on the chart's background.
+function chart_file() {
+  const copy = chart.cloneNode(true);
+  const drawn = [chart, ...chart.querySelectorAll('*')];
+  const copies = [copy, ...copy.querySelectorAll('*')];
+  const properties = ['fill', 'stroke', 'stroke-width', 'font-family', 'font-size', 'font-style'];
+  drawn.forEach((element, i) => {
+    const style = getComputedStyle(element);
+    copies[i].setAttribute(
+        'style', properties.map((p) => `${p}:${style.getPropertyValue(p)}`).join(';'));
+  });
+  const {width, height} = chart.viewBox.baseVal;
+  copy.setAttribute('width', width);
+  copy.setAttribute('height', height);
+  const background = getComputedStyle(chart).backgroundColor;
+  copy.prepend(svg('rect', {width: '100%', height: '100%', fill: background}));
+  return new XMLSerializer().serializeToString(copy);
+}
+
+document.getElementById('copy-answers').onclick = copy_answers;
+document.getElementById('save-dialogue').onclick = save_dialogue;
+document.getElementById('save-chart').onclick = () =>
+    save('lm_flight_chart.svg', 'image/svg+xml', [chart_file()]);
+
 new ResizeObserver(() => {
   if (chart_track) draw_chart(chart_track);
 }).observe(chart);
@@ -770,4 +1068,5 @@ function hold_place() {
 for (const target of [window, window.visualViewport])
   target?.addEventListener('resize', hold_place);
 again_button.onclick = start_flight;
+flight_at_load();
 start_flight();

@@ -53,7 +53,8 @@ function terminal_view(output, typed, shown) {
 
 // Returns the program's output for `typed` under Node (input ending before touchdown fails it).
 function program_output(typed) {
-  const how = {input: input_of(typed), encoding: 'latin1', maxBuffer: 1 << 30};
+  const input = typeof typed === 'string' ? typed : input_of(typed);  // a file of answers as it is
+  const how = {input, encoding: 'latin1', maxBuffer: 1 << 30};
   const run = spawnSync(process.execPath, [options.program], how);
   if (run.error || run.signal) throw new Error(`${options.program}: ${run.error || run.signal}`);
   return run.stdout;
@@ -191,6 +192,7 @@ async function puppeteer_engine(name) {
       page.setViewport(width ? {width, height, isMobile: mobile, hasTouch: mobile} : desktop);
   engine.scheme = (value) => page.emulateMediaFeatures([{name: 'prefers-color-scheme', value}]);
   engine.offline = (on) => page.setOfflineMode(on);
+  engine.reload = () => page.reload();
   // The JavaScript heap and array buffers' memory (WebAssembly's too) after a full collection.
   const cdp = chromium && await page.createCDPSession();
   if (cdp)
@@ -229,6 +231,7 @@ async function webkit_engine() {
   const element = async (css) => `/element/${Object.values(await found(css))[0]}`;
   const engine = {name: 'webkit', can: ['axe', 'paste'], messages: []};
   engine.open = (url) => call('POST', '/url', {url});
+  engine.reload = () => call('POST', '/refresh', {});
   const script = (fn) => `return (${fn}).apply(null, arguments);`;
   engine.run = (fn, ...args) => call('POST', '/execute/sync', {script: script(fn), args});
   // Enter as the Enter key: WebKit types "\n" as a character.
@@ -421,6 +424,133 @@ async function paste_of_200_000_answers(engine) {
   ];
 }
 
+// Flights kept by their answers, each with a refused answer or answers typed ahead: left waiting,
+// landed, with the input ended, and longer than the screen keeps. Each engine's links are opened
+// again by the engines after it.
+const kept_flights = [
+  ['1300 500', 'abc 0 0 0', '0 0 99 1'], ['2', '3 abc', '9 9'], ['100 50', '5 -1 5', END],
+  ['100 x 2000', '5 '.repeat(400)]
+];
+const links_made = [];
+
+// Runs in the page: Copy answers, Save dialogue and Save chart pressed; returns what each gave,
+// and what the page offers when the clipboard refuses the copy.
+async function kept_by_page() {
+  const [files, real_click] = [{}, HTMLAnchorElement.prototype.click];
+  URL.createObjectURL = (blob) => ((files[blob.type] = blob), 'blob:kept');
+  HTMLAnchorElement.prototype.click = function() { this.download || real_click.call(this); };
+  let copied = null;
+  Object.defineProperty(navigator, 'clipboard', {value: {writeText: async (t) => (copied = t)}});
+  for (const id of ['copy-answers', 'save-dialogue', 'save-chart'])
+    document.getElementById(id).click();
+  while (!files['text/plain']) await new Promise((go) => setTimeout(go, 10));
+  const [dialogue, chart] =
+      await Promise.all(['text/plain', 'image/svg+xml'].map((t) => files[t].text()));
+  navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
+  await document.getElementById('copy-answers').onclick();
+  const refused = ['keep-note', 'answers-text'].map((id) => document.getElementById(id));
+  const by_hand = /refused/.test(refused[0].textContent) && !refused[1].hidden && refused[1].value;
+  return {copied, by_hand, dialogue, chart, link: document.getElementById('share').href};
+}
+
+// Returns how `again` differs from `seen`, the chart's vertices too when `drawn` (same engine).
+function differences(what, seen, again, drawn) {
+  const keys = ['state', 'screen', 'seconds', 'text', ...(drawn ? ['altitude', 'velocity'] : [])];
+  return keys.filter((key) => JSON.stringify(seen[key]) !== JSON.stringify(again[key]))
+      .map((key) => `${what}: ${key} ${JSON.stringify(again[key])?.slice(-80)}`);
+}
+
+async function opened_afresh(engine, link) {
+  await engine.open('about:blank');
+  await engine.open(link);
+  return engine.run(look);
+}
+
+async function flights_kept_by_their_answers(engine) {
+  const problems = [];
+  for (const typed of kept_flights) {
+    const seen = await opened_afresh(engine, url).then(() => play(engine, typed));
+    const {copied, by_hand, dialogue, chart, link} = await engine.run(kept_by_page);
+    const [name, fragment] = [JSON.stringify(typed.join(' ')), link.slice(link.indexOf('#'))];
+    figures(engine, `${name}: link ${JSON.stringify(fragment)}`);
+    // The copy is what was typed, and the program given it as a file writes the dialogue saved
+    // (and, for a flight left waiting, what ending the input there adds).
+    const terminal = terminal_view(program_output(copied), typed, '');
+    const ended = seen.state === 'ended';
+    if (copied !== input_of(typed) || by_hand !== copied ||
+        !(ended ? terminal === dialogue : terminal.startsWith(dialogue)))
+      problems.push(`${name}: copied ${JSON.stringify(copied)}`);
+    const line = /<polyline class="altitude" points="[\d., ]+" style="[^"]*stroke:\s*rgb/;
+    if (!line.test(chart) || seen.marked !== /touchdown at/.test(chart))
+      problems.push(
+          `${name}: saved ${JSON.stringify(dialogue.slice(-80))} and ${chart.slice(0, 200)}`);
+    problems.push(...differences(`${name} again`, seen, await opened_afresh(engine, link), 1));
+    if (zip)
+      problems.push(
+          ...differences(`${name} from disk`, seen, await opened_afresh(engine, zip + fragment)));
+    links_made.push({maker: engine.name, fragment, seen});
+  }
+  for (const {maker, fragment, seen} of links_made.filter(({maker}) => maker !== engine.name))
+    problems.push(...differences(
+        `${maker}'s ${fragment}`, seen, await opened_afresh(engine, url + fragment)));
+  return problems;
+}
+
+async function reload_mid_flight(engine) {
+  const first = await opened_afresh(engine, url);
+  const seen = await play(engine, kept_flights[0]);
+  await engine.reload();
+  const problems = differences('after a reload', seen, await engine.run(look), 1);
+  // Its input ended and a new flight begun: that one starts clean, after a reload too, and the
+  // last one is listed first with the link that ends its input.
+  await engine.click('#end-input');
+  await engine.click('#end-yes');
+  const {link} = await engine.run(look).then(() => engine.run(kept_by_page));
+  await engine.click('#fly-again');
+  problems.push(...differences('a new flight', first, await engine.run(look)));
+  await engine.reload();
+  problems.push(...differences('a new flight reloaded', first, await engine.run(look)));
+  const listed = await engine.run(
+      () => [...document.querySelectorAll('#earlier li')].map(
+          (item) => [item.textContent, item.querySelector('a').href]));
+  if (`${listed[0]}` !== `6 s flown, 499 l left, no touchdown replay,${link}`)
+    problems.push(`earlier flights: ${JSON.stringify(listed)}, not ${link}`);
+  return problems;
+}
+
+// Links anyone may write: markup, not the page's fragment, a broken escape, megabytes of refusals
+// (2 MB, the most Chromium opens; 1 MB in Firefox, which opens no longer address). Each shows what
+// it holds as text only, says what it cannot use, and the page takes answers after it.
+const hostile = '<img src=x onerror="window.ran=1"><script>window.ran=1</script>';
+const refusals = (mb) => `#answers=${`%3Cb%3E${'x'.repeat(1000)}_`.repeat(mb * 990)}`;
+const hostile_fragments = [
+  [`#answers=${encodeURIComponent(hostile)}~`, hostile, ''], [`#${hostile}`, '', 'holds no flight'],
+  ['#answers=1300_500~0_%E0%A4%A~0~', '1300 500\n', 'Line 2'], [null, '', '']
+];
+
+async function hostile_links(engine) {
+  const problems = [];
+  for (let [fragment, shown, said] of hostile_fragments) {
+    fragment ??= refusals(engine.name === 'firefox' ? 1 : 2);
+    const {screen} = await opened_afresh(engine, url + fragment);
+    const page = await engine.run(
+        () => ({
+          ran: window.ran,
+          said: document.getElementById('keep-note').textContent,
+          markup: document.querySelector('#screen :not(#prompt, #answer, div), #keep-note *, img')
+                      ?.outerHTML
+        }));
+    const after = await play(engine, ['1300 500']);
+    if (page.ran || page.markup || !screen.includes(shown) || !page.said.includes(said) ||
+        (!said && page.said) || !/thrust\): $/.test(after.screen))
+      problems.push(
+          `${JSON.stringify(fragment.slice(0, 30))}: ${JSON.stringify(page)}, shows ` +
+          JSON.stringify(screen.slice(0, 120)));
+  }
+
+  return problems;
+}
+
 // Runs in the page: from now on keeps in window.live_added each text added to a live region.
 function watch_live() {
   window.live_added = [];
@@ -431,7 +561,8 @@ function watch_live() {
   })).observe(document.body, {childList: true, characterData: true, subtree: true});
 }
 
-// Runs in the page: a keyboard over the page, `over` px high, told as the visual viewport's height.
+// Runs in the page: a keyboard over the page, `over` px high, told as the visual viewport's
+// height.
 function keyboard_over(over) {
   Object.defineProperty(visualViewport, 'height', {value: innerHeight - over});
   visualViewport.dispatchEvent(new Event('resize'));
@@ -520,8 +651,8 @@ const CASES = [
   [flights_as_transcribed], [answers_typed_ahead], [flights_in_a_row],
   [cpack_zip_opened_from_disk, 'zip'], [offline_after_loading, 'offline'],
   [program_that_cannot_start], [phone_in_portrait, 'phone'], [axe_core_at_three_moments, 'axe'],
-  [paste_of_200_000_answers, 'paste'], [status_said_once_a_second], [place_held],
-  [both_colour_schemes, 'schemes']
+  [paste_of_200_000_answers, 'paste'], [flights_kept_by_their_answers], [reload_mid_flight],
+  [hostile_links], [status_said_once_a_second], [place_held], [both_colour_schemes, 'schemes']
 ];
 
 // Serves the page, without its program, or with it damaged, never to be cached.
@@ -551,8 +682,7 @@ function unpack_zip(work) {
 
 const failures = [];
 const page_files = ['flight_page.js', 'index.html', 'lm_simulator.js', 'program_texts.js'];
-const weight = page_files.reduce(
-    (sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
+const weight = page_files.reduce((sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
 console.log(`the page weighs ${(weight / 1024).toFixed(1)} KB in all`);
 if (weight > 150 * 1024) failures.push(`the page weighs ${weight} bytes`);
 const work = fs.mkdtempSync(path.join(page_dir, '..', 'browser-test-'));
