@@ -561,8 +561,7 @@ function watch_live() {
   })).observe(document.body, {childList: true, characterData: true, subtree: true});
 }
 
-// Runs in the page: a keyboard over the page, `over` px high, told as the visual viewport's
-// height.
+// Runs in the page: a keyboard over the page, `over` px high, told by the visual viewport.
 function keyboard_over(over) {
   Object.defineProperty(visualViewport, 'height', {value: innerHeight - over});
   visualViewport.dispatchEvent(new Event('resize'));
@@ -582,12 +581,11 @@ async function status_said_once_a_second(engine) {
   const said = (await engine.run(() => live_added)).join(' | ');
   const output = program_output(['1300.5', '500', '9']);
   const state = /Time: +(1) s\n.*?(\S+) l\n.*\n.*?(\S+) m\n.*?(\S+) m\/s/.exec(output).slice(1);
-  const numbers = said.match(/-?\d+(\.\d+)?/g) || [];
   const wrong = said.includes('|') || said.split(' ').length > 12 || !name.includes('fuel rate') ||
       !screen.includes(': 1300.5\n');
   const problems = figures(
       engine, `a second, an empty line: "${said}", name "${name}"`,
-      wrong || state.some((value) => !numbers.includes(value)));
+      wrong || state.some((value) => !said.match(/-?\d+(\.\d+)?/g).includes(value)));
   for (const [typed, plain] of [
            [['1300 500', '0 '.repeat(45)], 'Crash'], [['2 3 9'], 'Hard landing'],
            [['1 100 3 5 8'], 'Soft landing']]) {
@@ -598,8 +596,7 @@ async function status_said_once_a_second(engine) {
         () =>
             [live_added.at(-1), chart.getAttribute('aria-label'),
              window['answer-state'].textContent]);
-    const verdict = `${plain}. ` +
-        /Status at landing - .*/.exec(program_output(typed))[0];
+    const verdict = [plain, /Status at landing - .*/.exec(program_output(typed))[0]].join('. ');
     const wrong = texts.some((text) => !text.includes(verdict)) || texts[0].split(' ').length > 40;
     problems.push(...figures(engine, `${typed[0]}: "${texts[0]}"`, wrong));
   }
