@@ -8,7 +8,7 @@
 const screen = document.getElementById('screen');
 const answer = document.getElementById('answer');
 // The line still being written; the input follows it, so it sits at the
-// prompt, and the prompt is the input's accessible name.
+// prompt, and the prompt is the input's accessible name (see flight_status).
 const current_line = document.getElementById('prompt');
 const send_button = document.getElementById('send');
 const end_button = document.getElementById('end-input');
@@ -122,6 +122,7 @@ function start_flight() {
   let scrolling = false;
   const decoder = new TextDecoder();
   const reports = report_reader();
+  const status = flight_status(reports);
 
   set_state('running');
   again_button.hidden = true;
@@ -161,8 +162,10 @@ function start_flight() {
       set_state('waiting');
       answer.disabled = false;
       screen.scrollTop = screen.scrollHeight;
+      status.update(true);
       reports.draw();
       answer.focus();
+      hold_place();
       return;
     }
     const {max, resolve} = reader;
@@ -190,6 +193,7 @@ function start_flight() {
   // Sends `text` as typed, echoing it the way a terminal does.
   function send(text) {
     if (input_ended || text === '') return;
+    text = decimal_points(text);
     kept.sent(text);
     show(text);
     if (document.body.dataset.state === 'waiting') work_began = performance.now();
@@ -218,6 +222,7 @@ function start_flight() {
   // out of sight of the verdict.
   function close_input() {
     input_ended = true;
+    end_ask.hidden = true;
     answer.blur();
     answer.disabled = true;
     end_button.disabled = true;
@@ -254,7 +259,7 @@ function start_flight() {
     send(lines.slice(0, end));
   };
   send_button.onclick = send_line;
-  end_button.onclick = end_input;
+  ask_before_ending(end_input);
   // A tap anywhere on the dialogue goes to the answer, unless it selects.
   screen.onclick = () => {
     if (!answer.disabled && !String(getSelection())) answer.focus();
@@ -264,6 +269,7 @@ function start_flight() {
     kept.settle();
     reports.draw();
     close_input();
+    status.update(false);
     again_button.hidden = false;
     set_state(state);
     again_button.focus();
@@ -275,6 +281,7 @@ function start_flight() {
     if (state === 'ended' || state === 'failed') return;
     const message = document.createElement('p');
     message.className = 'failure';
+    message.setAttribute('role', 'alert');
     message.textContent = why;
     screen.insertBefore(message, current_line);
     stop('failed');
@@ -318,38 +325,48 @@ function set_state(state) { document.body.dataset.state = state; }
 function report_reader() {
   const track =
       {times: [], altitudes: [], velocities: [], touchdown: null, verdict: null, fuel_text: null};
+  // The newest report's texts, the verdict's whole line, and the lines that are no report.
+  Object.assign(track, {latest: null, verdict_line: null, notes: []});
   let line = '';
   let time = null;
   let altitude = null;
   let landing_next = false;
   let drawing = false;
 
-  function add(t, h, v) {
+  function add(t, h, v, f) {
     if (landing_next) track.touchdown = {time: t, velocity_text: v, fuel_text: track.fuel_text};
     landing_next = false;
     track.times.push(t);
-    track.altitudes.push(h);
+    track.altitudes.push(Number(h));
     track.velocities.push(Number(v));
+    track.latest = {time: t, altitude: h, velocity: v, fuel: f};
   }
 
   function take(text) {
     let m;
     if (text.endsWith(' m/s')) {
-      if ((m = /^ +Velocity: +(\S+) m\/s$/.exec(text)) && time !== null) add(time, altitude, m[1]);
+      if ((m = /^ +Velocity: +(\S+) m\/s$/.exec(text)) && time !== null) {
+        add(time, altitude, m[1], track.fuel_text);
+      }
       time = null;
     } else if (text.endsWith(' m')) {
-      if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = Number(m[1]);
+      if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = m[1];
     } else if (text.endsWith(' l')) {
       if ((m = /^ +Fuel: +(\S+) l$/.exec(text))) track.fuel_text = m[1];
     } else if (text.endsWith(' s')) {
       if ((m = /Elapsed Time: +(-?\d+) s$/.exec(text))) time = Number(m[1]);
+    } else if (text.startsWith(program.rate_label)) {
+      // the rate, which the player chose
     } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/.exec(
                     text))) {
-      add(Number(m[1]), Number(m[2]), m[3]);
+      add(Number(m[1]), m[2], m[3], null);
     } else if (text === 'LM state at landing/impact') {
       landing_next = true;
     } else if ((m = /^Status at landing - (.*)$/.exec(text))) {
       track.verdict = m[1];
+      track.verdict_line = text;
+    } else if (text.trim()) {
+      track.notes.push(text);
     }
   }
 
@@ -373,7 +390,7 @@ function report_reader() {
       requestAnimationFrame(redraw);
     }
   };
-  return {read, draw: redraw};
+  return {read, draw: redraw, track, pending: () => line};
 }
 
 // The flight drawn last, drawn again when the chart changes size.
@@ -593,7 +610,10 @@ function draw_chart(track) {
   }
   // For scripts and tests: how many reported seconds the chart holds.
   chart.dataset.seconds = track.times.length;
-  chart.replaceChildren(...parts);
+  // The chart's name says the state; its ticks one by one would say nothing.
+  const drawn = svg('g', {'aria-hidden': 'true'});
+  drawn.append(...parts);
+  chart.replaceChildren(drawn);
 }
 
 // A flight is its answers: the page keeps the pieces of text it sent the
@@ -887,6 +907,166 @@ document.getElementById('save-chart').onclick = () =>
 new ResizeObserver(() => {
   if (chart_track) draw_chart(chart_track);
 }).observe(chart);
+
+// The program's verdicts by grade (program_texts.js, written by the build),
+// and the page's plain words for each grade.
+const verdict_texts =
+    [program.soft_landing, program.hard_landing, program.crash].map((t) => t.trim());
+const verdict_words = ['Soft landing', 'Hard landing', 'Crash'];
+const chart_name = chart.getAttribute('aria-label');
+
+// Returns the texts as sentences, each ended by its stop.
+const sentences = (texts) =>
+    texts.filter(Boolean).map((t) => /[.!?:]$/.test(t) ? t : `${t}.`).join(' ');
+
+// Returns a report's state in words, with the program's units;
+// `labelled` names each number, else the units alone tell them apart, with
+// no pause between, which is quicker to hear.
+function state_words({time, altitude, velocity, fuel}, labelled) {
+  const [h, v, f, and] = labelled ? ['altitude ', 'velocity ', 'fuel ', ', '] : ['', '', '', ' '];
+  const unit = (name) => program[`${name}_unit`].trim();
+  const left = fuel === null ? 'out of fuel' : `${f}${fuel} ${unit('fuel')}`;
+  return `${time} ${unit('time')}${labelled ? ',' : ':'} ${h}${altitude} ${unit('altitude')}` +
+      `${and}${v}${velocity} ${unit('velocity')}${and}${left}`;
+}
+
+// The page's own account of the flight, for the ear as much as the eye: what
+// the program reported since the player last answered, put briefly and at
+// once into a polite live region, one addition at a time (a screen reader
+// given two together may drop the older). The dialogue itself is not live:
+// read aloud, its prompt came back with every report and every key. Every
+// value is the program's, as the report reader took it.
+function flight_status(reports) {
+  const status = document.getElementById('status');
+  const state = document.getElementById('answer-state');
+  const {track} = reports;
+  const prompts = new Set();  // the questions waited at in this flight
+  let prompt = null;          // the question waited at last
+  let reports_said = 0;
+  let notes_said = 0;
+  status.textContent = state.textContent = '';
+  answer.removeAttribute('aria-label');
+
+  // Returns `line` less the prompts it begins with (a line of the program's
+  // output starts with the questions answered on it); `keep` keeps a last one.
+  function unasked(line, keep) {
+    const next =
+        (rest) => [...prompts].find((p) => rest.startsWith(p) && rest.length > keep * p.length);
+    let rest = line;
+    for (let p = next(rest); p; p = next(rest)) rest = rest.slice(p.length);
+    return rest;
+  }
+
+  // Returns what is new since the last question: the lines that are no
+  // report, less the questions they follow, then the reported state, or how
+  // many reports came and the last, and at touchdown the verdict.
+  function news() {
+    // Before the first question there is only the banner, which the screen and the help show.
+    const notes = prompt === null ? [] : track.notes.slice(notes_said);
+    notes_said = track.notes.length;
+    const count = track.times.length - reports_said;
+    reports_said = track.times.length;
+    // What ends as a prompt ends (": ") is a question answered ahead: not said again.
+    const said = notes.map((note) => unasked(note, 0)).filter((note) => !note.endsWith(': '));
+    if (count > 1) said.push(`${count} reports`);
+    if (count > 0 && track.touchdown) {
+      said.push(`Touchdown at ${state_words(track.latest, true)}`, ...verdict());
+    } else if (count > 0) {
+      said.push(state_words(track.latest, count === reports_said));
+    }
+    return said;
+  }
+
+  const verdict = () => track.verdict_line ?
+      [verdict_words[verdict_texts.indexOf(track.verdict)], track.verdict_line] :
+      [];
+
+  function update(waiting) {
+    const said = news();
+    const asked = waiting ? unasked(reports.pending(), 1) : '';
+    if (asked.trim() && asked !== prompt) {
+      if (prompt !== null) said.push(asked.trim());
+      prompts.add(asked);
+      prompt = asked;
+      answer.setAttribute('aria-label', asked.trim());
+    }
+    if (said.some(Boolean)) status.textContent = sentences(said.map((text) => text.trim()));
+    const now = sentences([track.latest && state_words(track.latest, true), ...verdict()]);
+    chart.setAttribute('aria-label', [chart_name, now].filter(Boolean).join(': '));
+    // A screen reader says the focused field's new description at once: the
+    // live region has just said it, so the description follows when the field
+    // is not focused, and on leaving it.
+    answer.onblur = () => state.textContent = now;
+    if (document.activeElement !== answer) answer.onblur();
+  }
+  return {update};
+}
+
+// Where the locale writes decimals with a comma, a phone's decimal keypad
+// types "1300,5", which the program reads as 1300 and then refuses ",5": a
+// comma between digits is sent as the point the program reads, and so echoed.
+function decimal_points(text) {
+  return decimal_comma() ? text.replace(/(\d),(?=\d)/g, '$1.') : text;
+}
+function decimal_comma() {
+  try {
+    return new Intl.NumberFormat(navigator.language).format(0.5).includes(',');
+  } catch {
+    return false;  // a language that is no locale, such as "c"
+  }
+}
+
+// "End input" abandons the flight: the page asks first, in the page itself
+// (a browser's own dialog is handled badly by screen readers and drivers).
+const end_ask = document.getElementById('end-ask');
+function ask_before_ending(end_input) {
+  const [yes, no] = ['end-yes', 'end-no'].map((id) => document.getElementById(id));
+  end_ask.hidden = true;
+  end_button.onclick = () => {
+    end_ask.hidden = false;
+    no.focus();
+  };
+  yes.onclick = () => {
+    end_ask.hidden = true;
+    end_input();
+  };
+  no.onclick = () => {
+    end_ask.hidden = true;
+    answer.focus();
+  };
+  end_ask.onkeydown = (event) => {
+    if (event.key === 'Escape') no.click();
+  };
+}
+
+// Keeps the question in sight when the page changes size under it (a phone
+// turned, a window resized, a keyboard coming up, over the page or not): the
+// dialogue's newest line, the answer with its prompt, and Send if they fit,
+// are scrolled into the part of the window in view.
+function hold_place() {
+  const view = window.visualViewport || {offsetTop: 0, height: innerHeight, scale: 1};
+  // A keyboard over the page leaves the page as tall: the page fits itself to
+  // the part in view, with room below to scroll. Zoomed in by hand, the page
+  // stays as it is and where the reader took it.
+  const zoomed = view.scale > 1.01;
+  const covered = zoomed ? 0 : Math.max(0, innerHeight - view.offsetTop - view.height);
+  document.body.style.paddingBottom = covered ? `${covered}px` : '';
+  document.documentElement.style.setProperty('--view', covered ? `${view.height}px` : '');
+  if (document.body.dataset.state !== 'waiting' || zoomed) return;
+  screen.scrollTop = screen.scrollHeight;
+  const top = view.offsetTop;
+  const bottom = top + view.height;
+  const from =
+      Math.min(current_line.getBoundingClientRect().top, answer.getBoundingClientRect().top);
+  const to = send_button.getBoundingClientRect().bottom;
+  // Send first if all does not fit, else as near the top of the page as they
+  // stay in view (a longer status may have pushed them down a moment before).
+  const rise = Math.min(from - top, Math.max(to - bottom, -scrollY));
+  const shift = to > bottom ? Math.min(to - bottom, from - top) : rise;
+  if (shift) scrollBy(0, shift);
+}
+for (const target of [window, window.visualViewport])
+  target?.addEventListener('resize', hold_place);
 again_button.onclick = start_flight;
 flight_at_load();
 start_flight();

@@ -98,11 +98,19 @@ async function look() {
   seen.foreign = loaded.filter((name) => !name.startsWith(new URL('.', location.href).href));
   seen.below = screen.scrollHeight - screen.scrollTop - screen.clientHeight;
   const label = document.getElementById(answer.getAttribute('aria-labelledby'));
-  seen.name = answer.disabled || !label ? '' : label.textContent;
-  // What a phone shows: the answer's and chart's share in view, smallest text, send, keypad.
-  const in_view = (r) => Math.max(0, Math.min(r.right, innerWidth) - Math.max(r.left, 0)) *
-      Math.max(0, Math.min(r.bottom, innerHeight) - Math.max(r.top, 0)) / (r.width * r.height);
-  seen.in_view = [answer, chart].map((e) => in_view(e.getBoundingClientRect()));
+  seen.name = answer.disabled ? '' : answer.getAttribute('aria-label') || label?.textContent || '';
+  // What a phone shows: the answer's, chart's, prompt's and Send's share in view (in the visual
+  // viewport, and in the dialogue's scrolled box for what is in it), smallest text, send, keypad.
+  const [t, box] = [visualViewport.offsetTop, screen.getBoundingClientRect()];
+  const in_view = (r, [top, bottom]) =>
+      Math.max(0, Math.min(r.bottom, bottom) - Math.max(r.top, top)) *
+      Math.max(0, Math.min(r.right, innerWidth) - Math.max(r.left, 0)) / (r.width * r.height);
+  seen.in_view = [answer, chart, document.getElementById('prompt'), send].map(
+      (e) => in_view(
+          e.getBoundingClientRect(),
+          e.closest('#screen') ?
+              [Math.max(t, box.top), Math.min(t + visualViewport.height, box.bottom)] :
+              [t, t + visualViewport.height]));
   seen.smallest = [Infinity];
   for (const e of document.querySelectorAll('body *')) {
     const text = e.matches('input, button') ||
@@ -166,7 +174,7 @@ async function puppeteer_engine(name) {
   const page = (await browser.pages())[0] || (await browser.newPage());
   const desktop = {width: 1280, height: 900};
   await page.setViewport(desktop);
-  const can = chromium ? ['offline', 'phone', 'axe', 'paste'] : ['axe', 'paste'];
+  const can = chromium ? ['offline', 'phone', 'axe', 'paste', 'schemes'] : ['axe', 'paste'];
   const engine = {name, can, messages: [], close: () => browser.close()};
   page.on('console', (m) => engine.messages.push(`console.${m.type()}: ${m.text()}`));
   page.on('pageerror', (e) => engine.messages.push(`error: ${e.message}`));
@@ -180,8 +188,9 @@ async function puppeteer_engine(name) {
   };
   engine.click = (selector) => page.click(selector);
   engine.screenshot = (file) => page.screenshot({path: file});
-  engine.viewport = (width, height) =>
-      page.setViewport(width ? {width, height, isMobile: true, hasTouch: true} : desktop);
+  engine.viewport = (width, height, mobile = chromium) =>
+      page.setViewport(width ? {width, height, isMobile: mobile, hasTouch: mobile} : desktop);
+  engine.scheme = (value) => page.emulateMediaFeatures([{name: 'prefers-color-scheme', value}]);
   engine.offline = (on) => page.setOfflineMode(on);
   engine.reload = () => page.reload();
   // The JavaScript heap and array buffers' memory (WebAssembly's too) after a full collection.
@@ -232,6 +241,7 @@ async function webkit_engine() {
   engine.screenshot = async (to) =>
       fs.writeFileSync(to, await call('GET', '/screenshot'), 'base64');
   engine.close = () => call('DELETE', '').finally(() => process.kill(-driver.pid));
+  engine.viewport = (width = 1280, height = 900) => call('POST', '/window/rect', {width, height});
   return engine;
 }
 
@@ -337,7 +347,8 @@ async function offline_after_loading(engine) {
   await engine.run(look);
   await engine.offline(true);
   // The next flight's program has to start with the network gone.
-  const ended = engine.click('#end-input').then(() => engine.run(look));
+  const ended =
+      engine.click('#end-input').then(() => engine.click('#end-yes')).then(() => engine.run(look));
   const flown = ended.then(() => engine.click('#fly-again'))
                     .then(() => flights(engine, null, two_three_nine));
   return flown.finally(() => engine.offline(false));
@@ -363,7 +374,7 @@ async function phone_in_portrait(engine) {
       const {state, in_view: [answer, chart], smallest, send, keypad, sideways} =
           await play(engine, typed);
       const short = state !== 'waiting' || answer < 1 || chart < 0.6 || smallest[0] < 12 ||
-          Math.min(...send) < 44 || keypad !== 'numeric with send' || sideways;
+          Math.min(...send) < 44 || keypad !== 'decimal with send' || sideways;
       const text =
           `${width}x${height} at the ${moment} (${state}${sideways ? ', sideways' : ''}):` +
           ` answer ${pc(answer)} in view, chart ${pc(chart)}, smallest text ${smallest[0]} px` +
@@ -493,6 +504,7 @@ async function reload_mid_flight(engine) {
   // Its input ended and a new flight begun: that one starts clean, after a reload too, and the
   // last one is listed first with the link that ends its input.
   await engine.click('#end-input');
+  await engine.click('#end-yes');
   const {link} = await engine.run(look).then(() => engine.run(kept_by_page));
   await engine.click('#fly-again');
   problems.push(...differences('a new flight', first, await engine.run(look)));
@@ -535,6 +547,99 @@ async function hostile_links(engine) {
           `${JSON.stringify(fragment.slice(0, 30))}: ${JSON.stringify(page)}, shows ` +
           JSON.stringify(screen.slice(0, 120)));
   }
+
+  return problems;
+}
+
+// Runs in the page: from now on keeps in window.live_added each text added to a live region.
+function watch_live() {
+  window.live_added = [];
+  const live = '[aria-live]:not([aria-live=off]), [role=status], [role=log]:not([aria-live=off])';
+  new MutationObserver((changes) => changes.forEach(({target, addedNodes: [added = target]}) => {
+    const region = (target.closest ? target : target.parentElement).closest(live);
+    if (region && added.textContent) live_added.push(added.textContent);
+  })).observe(document.body, {childList: true, characterData: true, subtree: true});
+}
+
+// Runs in the page: a keyboard over the page, `over` px high, told by the visual viewport.
+function keyboard_over(over) {
+  Object.defineProperty(visualViewport, 'height', {value: innerHeight - over});
+  visualViewport.dispatchEvent(new Event('resize'));
+}
+
+// What live regions gain: for one answered second one short addition with the numbers reported
+// (the altitude typed as 1300,5 where decimals take a comma, sent and echoed as 1300.5); nothing
+// for an empty line, after which the prompt still names the answer; for answers typed
+// ahead to the touchdown a short last addition with the verdict in plain words and whole, which
+// the chart's name and the answer's description give too.
+async function status_said_once_a_second(engine) {
+  await engine.open(url);
+  await engine.run(() => void Object.defineProperty(navigator, 'language', {value: 'de-DE'}));
+  await play(engine, ['1300,5', '500']);
+  await engine.run(watch_live);
+  const {name, screen} = await play(engine, ['9', '']);
+  const said = (await engine.run(() => live_added)).join(' | ');
+  const output = program_output(['1300.5', '500', '9']);
+  const state = /Time: +(1) s\n.*?(\S+) l\n.*\n.*?(\S+) m\n.*?(\S+) m\/s/.exec(output).slice(1);
+  const wrong = said.includes('|') || said.split(' ').length > 12 || !name.includes('fuel rate') ||
+      !screen.includes(': 1300.5\n');
+  const problems = figures(
+      engine, `a second, an empty line: "${said}", name "${name}"`,
+      wrong || state.some((value) => !said.match(/-?\d+(\.\d+)?/g).includes(value)));
+  for (const [typed, plain] of [
+           [['1300 500', '0 '.repeat(45)], 'Crash'], [['2 3 9'], 'Hard landing'],
+           [['1 100 3 5 8'], 'Soft landing']]) {
+    await engine.open(url);
+    await engine.run(watch_live);
+    await play(engine, typed);
+    const texts = await engine.run(
+        () =>
+            [live_added.at(-1), chart.getAttribute('aria-label'),
+             window['answer-state'].textContent]);
+    const verdict = [plain, /Status at landing - .*/.exec(program_output(typed))[0]].join('. ');
+    const wrong = texts.some((text) => !text.includes(verdict)) || texts[0].split(' ').length > 40;
+    problems.push(...figures(engine, `${typed[0]}: "${texts[0]}"`, wrong));
+  }
+  return problems;
+}
+
+// In every engine, mid-flight, a phone turned and a window narrowed; in Chromium a keyboard up
+// (resizing the page, or over it, told by a shorter visual viewport), 200% zoom (640x400 CSS px),
+// and a 1280x800 window at the first prompt: the least shares in view of the answer,
+// the chart, its prompt and Send.
+async function place_held(engine) {
+  const problems = [];
+  for (const [what, size, change, least, typed = mid_flight, needs = 'phone'] of [
+           ['turned', [390, 844], [844, 390], [1, 0, 1, 0], mid_flight, null],
+           ['narrowed', [1280, 800], [900, 800], [1, 0, 1, 0], mid_flight, null],
+           ['keyboard up', [390, 844], [390, 544], [1, 0.4, 1, 1]],
+           ['keyboard up', [360, 640], [360, 380], [1, 0, 1, 1]],
+           ['keyboard over the page', [390, 844], 300, [1, 0, 1, 1]],
+           ['200% zoom', [640, 400, false], 0, [1, 0.3, 1, 0]],
+           ['window', [1280, 800, false], 0, [1, 0, 1, 1], []]]) {
+    if (needs && !engine.can.includes(needs)) continue;
+    await engine.viewport(...size);
+    await engine.open(url);
+    await play(engine, typed);
+    if (change.length) await engine.viewport(...change);
+    if (change > 0) await engine.run(keyboard_over, change);
+    const seen = (await engine.run(look)).in_view;
+    const text = `${size.slice(0, 2).join('x')} ${what} ${change || ''} at ${typed.length} ` +
+        `answers: answer, chart, prompt, send ${seen.map(pc).join(', ')} in view`;
+    problems.push(...figures(engine, text, seen.some((share, i) => !(share >= least[i]))));
+  }
+  await engine.viewport();
+  return problems;
+}
+
+// Chromium only: axe-core's rules in the light and the dark colour scheme.
+async function both_colour_schemes(engine) {
+  const problems = [];
+  for (const scheme of ['light', 'dark']) {
+    await engine.scheme(scheme);
+    problems.push(...(await axe_core_at_three_moments(engine)).map((p) => `${scheme}: ${p}`));
+  }
+  await engine.scheme('');
   return problems;
 }
 
@@ -544,7 +649,7 @@ const CASES = [
   [cpack_zip_opened_from_disk, 'zip'], [offline_after_loading, 'offline'],
   [program_that_cannot_start], [phone_in_portrait, 'phone'], [axe_core_at_three_moments, 'axe'],
   [paste_of_200_000_answers, 'paste'], [flights_kept_by_their_answers], [reload_mid_flight],
-  [hostile_links]
+  [hostile_links], [status_said_once_a_second], [place_held], [both_colour_schemes, 'schemes']
 ];
 
 // Serves the page, without its program, or with it damaged, never to be cached.
@@ -574,8 +679,7 @@ function unpack_zip(work) {
 
 const failures = [];
 const page_files = ['flight_page.js', 'index.html', 'lm_simulator.js', 'program_texts.js'];
-const weight = page_files.reduce(
-    (sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
+const weight = page_files.reduce((sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
 console.log(`the page weighs ${(weight / 1024).toFixed(1)} KB in all`);
 if (weight > 150 * 1024) failures.push(`the page weighs ${weight} bytes`);
 const work = fs.mkdtempSync(path.join(page_dir, '..', 'browser-test-'));
