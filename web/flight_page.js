@@ -316,6 +316,32 @@ function start_flight() {
 // failed when the program cannot run.
 function set_state(state) { document.body.dataset.state = state; }
 
+// The lines of the program's reports, made from its own texts
+// (program_texts.js, written by the build): each label, a number padded to
+// its width, and its unit. A report may follow a prompt answered ahead on
+// the same line, so only lines that begin with padding are anchored there.
+const reports = (() => {
+  const escaped = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+  const as_line = (text) => text.replace(/^\n|\n$/g, '');
+  const report_line = (name) => {
+    const [label, end] = [program[`${name}_label`], as_line(program[`${name}_unit`])];
+    const from = label.startsWith(' ') ? '^' : '';
+    return {end, line: new RegExp(`${from}${escaped(label)} *(\\S+)${escaped(end)}$`)};
+  };
+  const out_of_fuel = ['time', 'altitude', 'velocity'].map(
+      (name) => `${escaped(program[`out_of_fuel_${name}_label`])} *(\\S+)`);
+  return {
+    time: report_line('time'),
+    fuel: report_line('fuel'),
+    rate: report_line('rate'),
+    altitude: report_line('altitude'),
+    velocity: report_line('velocity'),
+    out_of_fuel: new RegExp(`${out_of_fuel.join('')}$`),
+    landing_heading: as_line(program.landing_heading),
+    verdict: new RegExp(`^${escaped(as_line(program.status_at_landing))}(.*)$`),
+  };
+})();
+
 // Reads the program's output as it comes and draws its state reports,
 // out-of-fuel lines and verdict, each frame, and at once when asked (when
 // the page waits or the flight has ended). Only the
@@ -342,27 +368,27 @@ function report_reader() {
     track.latest = {time: t, altitude: h, velocity: v, fuel: f};
   }
 
+  // A line is told by its end (a unit), then read whole.
   function take(text) {
     let m;
-    if (text.endsWith(' m/s')) {
-      if ((m = /^ +Velocity: +(\S+) m\/s$/.exec(text)) && time !== null) {
+    if (text.endsWith(reports.velocity.end)) {
+      if ((m = reports.velocity.line.exec(text)) && time !== null) {
         add(time, altitude, m[1], track.fuel_text);
       }
       time = null;
-    } else if (text.endsWith(' m')) {
-      if ((m = /^ +Altitude: +(\S+) m$/.exec(text))) altitude = m[1];
-    } else if (text.endsWith(' l')) {
-      if ((m = /^ +Fuel: +(\S+) l$/.exec(text))) track.fuel_text = m[1];
-    } else if (text.endsWith(' s')) {
-      if ((m = /Elapsed Time: +(-?\d+) s$/.exec(text))) time = Number(m[1]);
-    } else if (text.startsWith(program.rate_label)) {
+    } else if (text.endsWith(reports.altitude.end)) {
+      if ((m = reports.altitude.line.exec(text))) altitude = m[1];
+    } else if (text.endsWith(reports.fuel.end)) {
+      if ((m = reports.fuel.line.exec(text))) track.fuel_text = m[1];
+    } else if (text.endsWith(reports.time.end)) {
+      if ((m = reports.time.line.exec(text))) time = Number(m[1]);
+    } else if (reports.rate.line.test(text)) {
       // the rate, which the player chose
-    } else if ((m = /OUT OF FUEL - Elapsed Time: +(-?\d+) Altitude: +(\S+) Velocity: +(\S+)$/.exec(
-                    text))) {
+    } else if ((m = reports.out_of_fuel.exec(text))) {
       add(Number(m[1]), m[2], m[3], null);
-    } else if (text === 'LM state at landing/impact') {
+    } else if (text === reports.landing_heading) {
       landing_next = true;
-    } else if ((m = /^Status at landing - (.*)$/.exec(text))) {
+    } else if ((m = reports.verdict.exec(text))) {
       track.verdict = m[1];
       track.verdict_line = text;
     } else if (text.trim()) {
@@ -898,6 +924,11 @@ function chart_file() {
   copy.prepend(svg('rect', {width: '100%', height: '100%', fill: background}));
   return new XMLSerializer().serializeToString(copy);
 }
+
+// The help's figures are the program's limits (program_texts.js); the
+// touchdown limits are said as speeds.
+for (const figure of document.querySelectorAll('[data-limit]'))
+  figure.textContent = String(Math.abs(program[figure.dataset.limit]));
 
 document.getElementById('copy-answers').onclick = copy_answers;
 document.getElementById('save-dialogue').onclick = save_dialogue;

@@ -124,6 +124,7 @@ async function look() {
   seen.send = ['width', 'height'].map((side) => send.getBoundingClientRect()[side]);
   seen.keypad = `${answer.inputMode} with ${answer.getAttribute('enterkeyhint')}`;
   seen.sideways = document.documentElement.scrollWidth > innerWidth;
+  seen.help = document.querySelector('.help').textContent.replace(/\s+/g, ' ');
   return seen;
 }
 
@@ -391,19 +392,24 @@ async function phone_in_portrait(engine) {
 async function axe_core_at_three_moments(engine) {
   await engine.open(url);
   await engine.run((source) => (0, eval)(source), axe_source);
-  const [problems, names] = [[], []];
+  const [problems, names, helps] = [[], [], []];
   const verdict = [Array(45).fill('0').join(' ')];
   for (const [moment, typed] of [
            ['first prompt', []], ['mid-flight', ['1300', '500', '5']], ['verdict', verdict]]) {
-    const {state, name} = await play(engine, typed);
+    const {state, name, help} = await play(engine, typed);
     if (moment === 'verdict' && state !== 'ended') problems.push(`no verdict: ${state}`);
     names.push(name);
+    helps.push(help);
     const found = await engine.run(async () => (await axe.run()).violations.map((v) => v.id));
     problems.push(...figures(
         engine, `${found.length} axe violations at the ${moment} [${found}]`, found.length));
   }
   if (!names[0].includes('altitude') || !names[1].includes('fuel rate'))
     problems.push(`the answer's names: ${names}`);
+  // The help's figures come from the program's own limits.
+  const limits =
+      ['(1 to 9999 m)', 'from 0 to 9: 0 lets', '5 holds', '9 brakes', 'at 1 m/s', '10 m/s'];
+  if (!limits.every((figure) => helps[0].includes(figure))) problems.push(`the help: ${helps[0]}`);
   return problems;
 }
 
