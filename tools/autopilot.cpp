@@ -243,29 +243,35 @@ using steady = std::chrono::steady_clock;
 // and a slice counts for no longer than it was meant to last, however late
 // the process comes back from it. So the time a stopped job (^Z) spends
 // stopped does not count, nor does a suspended machine's.
-class deadline {
- public:
-  explicit deadline(long ms) : left_(std::chrono::milliseconds(ms)) {}
-
-  [[nodiscard]] bool passed() const { return left_.count() <= 0; }
-
-  static constexpr steady::duration slice = std::chrono::milliseconds(100);
-
-  // Waits up to `most` (at most a slice) for `fd` to be ready for `events`
-  // (with fd -1, that time passes); returns whether it is.
-  bool wait(int fd, short events, steady::duration most = slice) {
-    const steady::duration planned = std::max(std::min({most, slice, left_}), {});
-    const auto timeout = std::chrono::ceil<std::chrono::milliseconds>(planned);
-    pollfd p{fd, events, 0};
-    const steady::time_point start = steady::now();
-    const int ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
-    left_ -= std::min(steady::now() - start, planned);
-    return ready > 0;
-  }
-
- private:
-  steady::duration left_;
+struct deadline {
+  steady::duration left;  // the running time still to wait
 };
+
+// The longest a deadline waits at a time.
+constexpr steady::duration wait_slice = std::chrono::milliseconds(100);
+
+// Returns a deadline `ms` milliseconds of running time away.
+deadline deadline_in(long ms) {
+  return {std::chrono::milliseconds(ms)};
+}
+
+// Returns whether the time of `d` is up.
+bool passed(const deadline& d) {
+  return d.left.count() <= 0;
+}
+
+// Waits up to `most` (at most a slice) of the time left in `d` for `fd` to
+// be ready for `events` (with fd -1, that time passes); returns whether it
+// is.
+bool wait_ready(deadline& d, int fd, short events, steady::duration most = wait_slice) {
+  const steady::duration planned = std::max(std::min({most, wait_slice, d.left}), {});
+  const auto timeout = std::chrono::ceil<std::chrono::milliseconds>(planned);
+  pollfd p{fd, events, 0};
+  const steady::time_point start = steady::now();
+  const int ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
+  d.left -= std::min(steady::now() - start, planned);
+  return ready > 0;
+}
 
 // The simulator as a child process.
 
@@ -294,11 +300,11 @@ bool has_exited(simulator& sim) {
 read_result read_output(simulator& sim, char* chunk, std::size_t size, deadline& d) {
   for (;;) {
     const bool exited = sim.exited;
-    if (d.wait(sim.from_child, POLLIN, exited ? steady::duration::zero() : deadline::slice)) {
+    if (wait_ready(d, sim.from_child, POLLIN, exited ? steady::duration::zero() : wait_slice)) {
       return read_when_ready(sim.from_child, chunk, size, wait_forever);
     }
     if (exited) return {0, false, 0};
-    if (!has_exited(sim) && d.passed()) return {0, true, 0};
+    if (!has_exited(sim) && passed(d)) return {0, true, 0};
   }
 }
 
@@ -316,8 +322,8 @@ int write_input(simulator& sim, std::string_view line, deadline& d) {
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return errno;
     if (has_exited(sim)) return EPIPE;
-    if (d.passed()) return ETIMEDOUT;
-    d.wait(sim.to_child, POLLOUT);
+    if (passed(d)) return ETIMEDOUT;
+    wait_ready(d, sim.to_child, POLLOUT);
   }
   return 0;
 }
@@ -389,17 +395,17 @@ bool start_simulator(const char* self, simulator& sim) {
 // whether it exited by itself.
 bool finish_simulator(simulator& sim, bool kill_now, long patience) {
   ::close(sim.to_child);
-  deadline d(kill_now ? 0 : patience);
+  deadline d = deadline_in(kill_now ? 0 : patience);
   int output = sim.from_child;
   char chunk[4096];
   // Its output at an end, its exit comes soon: looked for after 1 ms, then
   // twice as long each time, up to a slice.
   steady::duration pause = std::chrono::milliseconds(1);
-  while (!has_exited(sim) && !d.passed()) {
+  while (!has_exited(sim) && !passed(d)) {
     if (output < 0) {
-      d.wait(-1, 0, pause);
-      pause = std::min(2 * pause, deadline::slice);
-    } else if (d.wait(output, POLLIN) &&
+      wait_ready(d, -1, 0, pause);
+      pause = std::min(2 * pause, wait_slice);
+    } else if (wait_ready(d, output, POLLIN) &&
                read_when_ready(output, chunk, sizeof chunk, wait_forever).size == 0) {
       ::close(output);  // ended or failed: wait for the exit alone
       output = -1;
@@ -477,7 +483,7 @@ dialogue hold_dialogue(simulator& sim, const flight_order& order, long patience)
   std::size_t searched = 0;  // d.screen[0, searched) holds no error line
   prompt due_prompt = prompt::altitude;
   flight_state due = starting_state(order);
-  deadline wait(patience);
+  deadline wait = deadline_in(patience);
   char chunk[65536];
   for (;;) {
     const read_result got = read_output(sim, chunk, sizeof chunk, wait);
@@ -542,7 +548,7 @@ dialogue hold_dialogue(simulator& sim, const flight_order& order, long patience)
       d.end = dialogue_end::echo_failed;
       return d;
     }
-    wait = deadline(patience);
+    wait = deadline_in(patience);
     // A simulator gone before reading its answer shows as the end of its
     // output, at the next read.
     if (write_input(sim, line, wait) == ETIMEDOUT) {
@@ -551,7 +557,7 @@ dialogue hold_dialogue(simulator& sim, const flight_order& order, long patience)
     }
     d.screen.clear();
     searched = 0;
-    wait = deadline(patience);
+    wait = deadline_in(patience);
   }
 }
 
