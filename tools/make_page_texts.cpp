@@ -4,9 +4,10 @@
 //
 //   lm_make_page_texts > program_texts.js
 //
-// The build runs it (under Node, in the WebAssembly build that makes the
-// page), so a changed text or limit changes the page with it. It writes one
-// frozen object, `program`, whose strings are exact JSON of the texts.
+// The WebAssembly build runs it under Node and puts what it writes at the
+// head of the page's lm_simulator.js, so a changed text or limit changes
+// the page with it. It writes one frozen object, `program`, whose strings
+// are exact JSON of the texts.
 
 #include <cstdio>
 #include <string_view>
@@ -50,7 +51,7 @@ void put_limit(const char* name, double value) {
 int main() {
   std::fputs(
       "// The simulator's texts and limits, written by the build from the "
-      "program's own\n// definitions: not to be edited.\n'use strict';\n"
+      "program's own\n// definitions: not to be edited.\n"
       "const program = Object.freeze({\n",
       stdout);
   put_text("altitude_prompt", text::altitude_prompt);

@@ -316,11 +316,12 @@ function start_flight() {
 // failed when the program cannot run.
 function set_state(state) { document.body.dataset.state = state; }
 
-// The lines of the program's reports, made from its own texts
-// (program_texts.js, written by the build): each label, a number padded to
-// its width, and its unit. A report may follow a prompt answered ahead on
-// the same line, so only lines that begin with padding are anchored there.
-const reports = (() => {
+// Returns the lines of the program's reports as patterns made from its own
+// texts (`program`, which the build writes into lm_simulator.js): each
+// label, a number padded to its width, and its unit. A report may follow a
+// prompt answered ahead on the same line, so only lines that begin with
+// padding are anchored there.
+function report_patterns() {
   const escaped = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
   const as_line = (text) => text.replace(/^\n|\n$/g, '');
   const report_line = (name) => {
@@ -340,7 +341,7 @@ const reports = (() => {
     landing_heading: as_line(program.landing_heading),
     verdict: new RegExp(`^${escaped(as_line(program.status_at_landing))}(.*)$`),
   };
-})();
+}
 
 // Reads the program's output as it comes and draws its state reports,
 // out-of-fuel lines and verdict, each frame, and at once when asked (when
@@ -358,6 +359,8 @@ function report_reader() {
   let altitude = null;
   let landing_next = false;
   let drawing = false;
+  // Without the program, which the page then says, there is nothing to read.
+  const patterns = typeof program === 'object' ? report_patterns() : null;
 
   function add(t, h, v, f) {
     if (landing_next) track.touchdown = {time: t, velocity_text: v, fuel_text: track.fuel_text};
@@ -371,24 +374,25 @@ function report_reader() {
   // A line is told by its end (a unit), then read whole.
   function take(text) {
     let m;
-    if (text.endsWith(reports.velocity.end)) {
-      if ((m = reports.velocity.line.exec(text)) && time !== null) {
+    if (!patterns) return;
+    if (text.endsWith(patterns.velocity.end)) {
+      if ((m = patterns.velocity.line.exec(text)) && time !== null) {
         add(time, altitude, m[1], track.fuel_text);
       }
       time = null;
-    } else if (text.endsWith(reports.altitude.end)) {
-      if ((m = reports.altitude.line.exec(text))) altitude = m[1];
-    } else if (text.endsWith(reports.fuel.end)) {
-      if ((m = reports.fuel.line.exec(text))) track.fuel_text = m[1];
-    } else if (text.endsWith(reports.time.end)) {
-      if ((m = reports.time.line.exec(text))) time = Number(m[1]);
-    } else if (reports.rate.line.test(text)) {
+    } else if (text.endsWith(patterns.altitude.end)) {
+      if ((m = patterns.altitude.line.exec(text))) altitude = m[1];
+    } else if (text.endsWith(patterns.fuel.end)) {
+      if ((m = patterns.fuel.line.exec(text))) track.fuel_text = m[1];
+    } else if (text.endsWith(patterns.time.end)) {
+      if ((m = patterns.time.line.exec(text))) time = Number(m[1]);
+    } else if (patterns.rate.line.test(text)) {
       // the rate, which the player chose
-    } else if ((m = reports.out_of_fuel.exec(text))) {
+    } else if ((m = patterns.out_of_fuel.exec(text))) {
       add(Number(m[1]), m[2], m[3], null);
-    } else if (text === reports.landing_heading) {
+    } else if (text === patterns.landing_heading) {
       landing_next = true;
-    } else if ((m = reports.verdict.exec(text))) {
+    } else if ((m = patterns.verdict.exec(text))) {
       track.verdict = m[1];
       track.verdict_line = text;
     } else if (text.trim()) {
@@ -925,10 +929,12 @@ function chart_file() {
   return new XMLSerializer().serializeToString(copy);
 }
 
-// The help's figures are the program's limits (program_texts.js); the
-// touchdown limits are said as speeds.
-for (const figure of document.querySelectorAll('[data-limit]'))
-  figure.textContent = String(Math.abs(program[figure.dataset.limit]));
+// The help's figures are the program's limits, the touchdown limits said as
+// speeds; without the program (which says so) the help has none.
+if (typeof program === 'object') {
+  for (const figure of document.querySelectorAll('[data-limit]'))
+    figure.textContent = String(Math.abs(program[figure.dataset.limit]));
+}
 
 document.getElementById('copy-answers').onclick = copy_answers;
 document.getElementById('save-dialogue').onclick = save_dialogue;
@@ -939,10 +945,10 @@ new ResizeObserver(() => {
   if (chart_track) draw_chart(chart_track);
 }).observe(chart);
 
-// The program's verdicts by grade (program_texts.js, written by the build),
-// and the page's plain words for each grade.
+// Returns the program's verdicts by grade; the page's plain words for each
+// grade follow.
 const verdict_texts =
-    [program.soft_landing, program.hard_landing, program.crash].map((t) => t.trim());
+    () => [program.soft_landing, program.hard_landing, program.crash].map((t) => t.trim());
 const verdict_words = ['Soft landing', 'Hard landing', 'Crash'];
 const chart_name = chart.getAttribute('aria-label');
 
@@ -1009,7 +1015,7 @@ function flight_status(reports) {
   }
 
   const verdict = () => track.verdict_line ?
-      [verdict_words[verdict_texts.indexOf(track.verdict)], track.verdict_line] :
+      [verdict_words[verdict_texts().indexOf(track.verdict)], track.verdict_line] :
       [];
 
   function update(waiting) {
