@@ -64,6 +64,18 @@ pid_t spawn(const char* program, posix_spawn_file_actions_t& actions,
   return pid;
 }
 
+// Returns the path of a new temporary file holding `contents`.
+std::string temporary_file(const std::string& contents) {
+  const char* base = std::getenv("TMPDIR");
+  std::string path = std::string(base != nullptr ? base : "/tmp") + "/lm_test_XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) throw std::runtime_error("no temporary file");
+  const int failed = write_all(fd, contents.data(), contents.size());
+  ::close(fd);
+  if (failed != 0) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
 }  // namespace
 
 bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
@@ -193,15 +205,4 @@ interactive_child start_child(const char* program, const child_input& input,
   ::close(in[0]);
   ::close(out[1]);
   return {pid, in[1], out[0], std::move(errors_path)};
-}
-
-std::string temporary_file(const std::string& contents) {
-  const char* base = std::getenv("TMPDIR");
-  std::string path = std::string(base != nullptr ? base : "/tmp") + "/lm_test_XXXXXX";
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) throw std::runtime_error("no temporary file");
-  const int failed = write_all(fd, contents.data(), contents.size());
-  ::close(fd);
-  if (failed != 0) throw std::runtime_error("cannot write " + path);
-  return path;
 }

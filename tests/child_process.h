@@ -32,7 +32,7 @@ struct child_input {
   child_output output = child_output::pipe;
   bool ignore_sigpipe = false;  // in the child, as the tests ignore it; else at its default
   std::vector<std::string> environment = {};  // "NAME=value" set for the child alone
-  bool own_group = false;  // the child leads a process group, as a shell's job
+  bool own_group = false;                     // the child leads a process group, as a shell's job
 };
 
 struct child_result {
@@ -77,8 +77,5 @@ struct typing {
 // returns false if `deadline` comes first.
 bool read_until_end(int fd, std::string& text, std::chrono::steady_clock::time_point deadline,
                     std::chrono::milliseconds pause = {}, typing* typed = nullptr);
-
-// Returns the path of a new temporary file holding `contents`.
-std::string temporary_file(const std::string& contents);
 
 #endif  // LM_TESTS_CHILD_PROCESS_H_
