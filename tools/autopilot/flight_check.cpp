@@ -140,12 +140,13 @@ landing check_landing(const flight_check& check, std::string_view screen) {
   if (!check.flown || !verdict) {
     return {no_flight("the simulator did not finish the flight"), landing_verdict::crash};
   }
+  const landing unreadable = {no_flight("cannot read the lines above the verdict"), *verdict};
   flight_state due = check.due;
   read_number numbers[5];
   std::string_view rest = screen;
   // Each second of free fall once the fuel is gone, on its line.
   while (rest.substr(0, text::out_of_fuel_time_label.size()) == text::out_of_fuel_time_label) {
-    if (!take_numbers(rest, out_of_fuel_fields, 3, numbers)) break;
+    if (!take_numbers(rest, out_of_fuel_fields, 3, numbers)) return unreadable;
     if (due.fuel != 0) return {impossible(quantity::fuel, "0"), *verdict};
     if (maybe_failure wrong = contradiction(out_of_fuel_fields, numbers, 3, due, false)) {
       return {wrong, *verdict};
@@ -154,7 +155,7 @@ landing check_landing(const flight_check& check, std::string_view screen) {
   }
   if (!take(rest, text::landing_heading) || !take_numbers(rest, report_fields, 5, numbers) ||
       !take(rest, text::status_at_landing) || rest != verdict_text(*verdict)) {
-    return {no_flight("cannot read the lines above the verdict"), *verdict};
+    return unreadable;
   }
   maybe_failure wrong = contradiction(report_fields, numbers, 5, due, false);
   if (!wrong) wrong = wrong_verdict(numbers[4], *verdict);

@@ -54,7 +54,7 @@ failure refused(const flight_check& check, std::string_view error);
 // or anything on that screen cannot be read or believed.
 struct landing {
   maybe_failure failed;
-  landing_verdict verdict;
+  landing_verdict verdict;  // the verdict believed, when nothing failed
 };
 landing check_landing(const flight_check& check, std::string_view screen);
 
