@@ -1,5 +1,6 @@
 #include "flight_check.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -112,10 +113,9 @@ maybe_failure answer_prompt(flight_check& check, std::string_view screen, prompt
   }
   // The report above the prompt, from its first label on, and nothing else.
   std::string_view report = screen.substr(0, screen.size() - text::rate_prompt.size());
-  const std::size_t at = report.rfind(text::time_label);
+  report.remove_prefix(std::min(report.rfind(text::time_label), report.size()));
   read_number numbers[5];
-  if (at == std::string_view::npos ||
-      !take_numbers(report = report.substr(at), report_fields, 5, numbers) || !report.empty()) {
+  if (!take_numbers(report, report_fields, 5, numbers) || !report.empty()) {
     return no_flight("cannot read the state report above the prompt");
   }
   if (maybe_failure wrong = contradiction(report_fields, numbers, 5, check.due, true)) return wrong;
