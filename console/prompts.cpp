@@ -4,20 +4,10 @@
 
 #include "descent_model.h"
 #include "dialogue_texts.h"
+#include "number_in_text.h"
 #include "number_reader.h"
 
 namespace {
-
-// Returns the whole number written in `text` right after the first
-// `marker`, or -1 if no digit follows one.
-constexpr long number_after(std::string_view text, std::string_view marker) {
-  const std::size_t at = text.find(marker);
-  if (at == std::string_view::npos) return -1;
-  long value = -1;
-  for (std::size_t i = at + marker.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    value = (value < 0 ? 0 : value * 10) + (text[i] - '0');
-  return value;
-}
 
 // The prompts and their errors tell the operator the limits the prompts
 // apply: the two must not drift apart.

@@ -8,10 +8,19 @@
 
 #include "console_io.h"
 #include "dialogue_texts.h"
+#include "exit_status.h"
 #include "flight_sequence.h"
+#include "number_in_text.h"
 #include "platform_io.h"
 
 namespace {
+
+// --help lists the exit statuses that exit_status.h defines: the two must
+// not drift apart.
+static_assert(number_after(text::usage, "Exit status: ") == flown_status);
+static_assert(number_after(text::usage, "flight reached the surface, ") == input_ended_status);
+static_assert(number_after(text::usage, "the input ended first,\n") == output_lost_status);
+static_assert(number_after(text::usage, "could not all be written, ") == input_failed_status);
 
 // Puts the text of --help or --version, the first of them among the
 // arguments, in `out` and returns true; returns false when neither is
