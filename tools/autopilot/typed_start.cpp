@@ -31,10 +31,12 @@ struct typed_console {
   }
   typed_console(const typed_console&) = delete;
   typed_console& operator=(const typed_console&) = delete;
-
-  // Returns whether nothing but white space is left to read.
-  bool ended() { return read_integer(*io).status == read_status::end_of_input; }
 };
+
+// Returns whether nothing but white space is left to read.
+bool nothing_left(console& io) {
+  return read_integer(io).status == read_status::end_of_input;
+}
 
 // Returns the refusal of `typed` as the answer called `name`, with the
 // simulator's `error` line.
@@ -60,14 +62,14 @@ typed_start read_typed_start(const flight_order& order) {
   if (a.status != read_status::number || !(a.value >= lowest_initial_altitude) ||
       !(a.value <= highest_initial_altitude)) {
     start.failed = not_taken(order.altitude, "altitude", text::altitude_error);
-  } else if (!altitude.ended()) {
+  } else if (!nothing_left(*altitude.io)) {
     start.failed = not_taken(order.altitude, "altitude", text::fuel_error);
   }
   if (start.failed) return start;
   const integer_answer f = read_integer(*fuel.io);
   if (f.status != read_status::number || f.value < lowest_initial_fuel) {
     start.failed = not_taken(order.fuel, "fuel", text::fuel_error);
-  } else if (!fuel.ended()) {
+  } else if (!nothing_left(*fuel.io)) {
     start.failed = not_taken(order.fuel, "fuel", text::rate_error);
   }
   start.altitude = a.value;
