@@ -12,8 +12,7 @@
 //   _lm_best_end(search);
 //
 // The text: the summary line as `lm_autopilot --plan` writes it; then
-// "start ALTITUDE FUEL", the altitude written as the shortest decimal that
-// reads back as it; then one line a second from the
+// "start ALTITUDE FUEL", the two answers as typed; then one line a second from the
 // start to touchdown, "TIME FUEL RATE ALTITUDE VELOCITY", the rate being
 // the one answered for that second (0 once the fuel is gone, and at
 // touchdown), the altitude and velocity as the reports write them.
@@ -21,8 +20,6 @@
 #include <emscripten/emscripten.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,19 +27,16 @@
 #include "best_landing.h"
 #include "console_io.h"
 #include "plan_report.h"
-#include "platform_io.h"
 #include "prompts.h"
 #include "report_format.h"
 
 namespace {
 
-// What the prompts read: the typed text of the one call reading it, and
-// how much of it is read. Set and cleared within that call.
-std::string_view typed_text;
-
 // A search and the text of its landing, once read.
 struct page_search {
   landing_search search;
+  std::string altitude;  // the answers that started it, as typed
+  std::string fuel;
   std::string text;
 };
 
@@ -51,22 +45,23 @@ void append_fixed2(std::string& text, double value) {
   text.append(number, put_fixed2(number, value, 0));
 }
 
-// Returns `altitude` (1 to 9999) as the shortest decimal that reads back
-// as it, without an exponent.
-std::string shortest(double altitude) {
-  char number[48];
-  for (int decimals = 0; decimals <= 20; ++decimals) {
-    std::snprintf(number, sizeof number, "%.*f", decimals, altitude);
-    if (std::strtod(number, nullptr) == altitude) break;
+// Returns the answer just read from `io`, as typed: the characters before
+// where its reading stopped, back to white space.
+std::string answer_read(const console& io) {
+  std::size_t from = io.in.begin;
+  while (from > 0 &&
+         std::string_view(" \t\n\r\v\f").find(io.in.bytes[from - 1]) == std::string_view::npos) {
+    --from;
   }
-  return number;
+  return std::string(io.in.bytes + from, io.in.begin - from);
 }
 
 // Returns the text of the landing found so far.
-std::string landing_text(const landing_search& search) {
+std::string landing_text(const page_search& page) {
+  const landing_search& search = page.search;
   const best_landing best = landing_found(search);
   std::string text = plan_summary(best);
-  text += "start " + shortest(search.altitude) + " " + std::to_string(search.fuel) + "\n";
+  text += "start " + page.altitude + " " + page.fuel + "\n";
   flight_state s = initial_state(search.altitude, search.fuel);
   for (std::size_t second = 0;; ++second) {
     const std::int32_t rate =
@@ -85,40 +80,32 @@ std::string landing_text(const landing_search& search) {
 
 }  // namespace
 
-// The prompts' reads and writes, over the typed text: the page's calls
-// are synchronous, so the text never needs waiting for.
-const int platform_input_fd = 0;
-const int platform_output_fd = 1;
-const int platform_error_fd = 2;
-
-void platform_prepare_streams() {}
-
-std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size, int& /*error*/) {
-  const std::string_view piece = typed_text.substr(0, size);
-  piece.copy(bytes, piece.size());
-  typed_text.remove_prefix(piece.size());
-  return piece.size();
-}
-
-int platform_write_all(int /*fd*/, const char* /*bytes*/, std::size_t /*size*/) {
-  return 0;  // the prompts' own words: the page shows the program's
-}
-
 extern "C" {
 
 // Returns a new search from the start that typed[0, size) answers to the
 // program's first two prompts, or 0 if the text ends before both are
 // answered.
 EMSCRIPTEN_KEEPALIVE page_search* lm_best_start(const char* typed, int size) {
+  // The console holds the text as read and not yet parsed, all of its input:
+  // as much as its buffer takes, cut after white space so that no number is
+  // cut short, which is far more than any two answers need.
+  std::string_view text(typed, size > 0 ? static_cast<std::size_t>(size) : 0);
+  if (text.size() > input_buffer_size) {
+    const std::size_t space = text.find_last_of(" \t\n\r\v\f", input_buffer_size - 1);
+    text = text.substr(0, space == std::string_view::npos ? 0 : space + 1);
+  }
   const auto io = std::make_unique<console>();
-  console_open(*io, platform_input_fd, platform_output_fd);
-  typed_text = std::string_view(typed, size > 0 ? static_cast<std::size_t>(size) : 0);
+  console_open(*io, -1, -1);
+  text.copy(io->in.bytes, text.size());
+  io->in.end = text.size();
+  io->in.exhausted = true;
   const std::optional<double> altitude = prompt_initial_altitude(*io);
-  const std::optional<std::int32_t> fuel =
-      altitude ? prompt_initial_fuel(*io) : std::optional<std::int32_t>();
-  typed_text = {};
+  if (!altitude) return nullptr;
+  const std::string altitude_typed = answer_read(*io);
+  const std::optional<std::int32_t> fuel = prompt_initial_fuel(*io);
   if (!fuel) return nullptr;
-  return new page_search{start_landing_search(*altitude, *fuel), ""};
+  return new page_search{start_landing_search(*altitude, *fuel), altitude_typed, answer_read(*io),
+                         ""};
 }
 
 // Searches for about `milliseconds` more; returns 1 once the search is
@@ -133,7 +120,7 @@ EMSCRIPTEN_KEEPALIVE int lm_best_continue(page_search* search, double millisecon
 // Returns the text of the landing found so far (see above), valid until
 // the next call with this search.
 EMSCRIPTEN_KEEPALIVE const char* lm_best_text(page_search* search) {
-  search->text = landing_text(search->search);
+  search->text = landing_text(*search);
   return search->text.c_str();
 }
 
