@@ -33,6 +33,40 @@ static_assert(number_after(text::rate_prompt, "freefall, ") == hover_rate);
 static_assert(number_after(text::rate_prompt, "velocity, ") == highest_rate);
 static_assert(number_after(text::rate_error, "between ") == lowest_rate);
 static_assert(number_after(text::rate_error, " and ") == highest_rate);
+static_assert(static_cast<double>(number_after(text::brief_altitude_error, "be ")) ==
+              lowest_initial_altitude);
+static_assert(static_cast<double>(number_after(text::brief_altitude_error, " to ")) ==
+              highest_initial_altitude);
+static_assert(number_after(text::brief_fuel_error, "be ") == lowest_initial_fuel);
+static_assert(number_after(text::brief_rate_error, "be ") == lowest_rate);
+static_assert(number_after(text::brief_rate_error, " to ") == highest_rate);
+static_assert(number_after(text::brief_banner, "Rate ") == lowest_rate);
+static_assert(number_after(text::brief_banner, " to ") == highest_rate);
+static_assert(number_after(text::brief_banner, "l/s: ") == lowest_rate);
+static_assert(number_after(text::brief_banner, "free, ") == hover_rate);
+static_assert(number_after(text::brief_banner, "speed, ") == highest_rate);
+// Both banners name the same start of the real module.
+static_assert(number_after(text::brief_banner, "started at ") ==
+              number_after(text::banner, "values of "));
+static_assert(number_after(text::brief_banner, "with ") ==
+              number_after(text::banner, "meters and "));
+
+bool is_white_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Returns whether a whole word waits in the input buffer: some bytes that
+// are not white space, and white space after them, so that reading it
+// needs no more input.
+bool word_waiting(const input_buffer& in) {
+  std::size_t at = in.begin;
+  while (at < in.end && is_white_space(in.bytes[at]))
+    ++at;
+  if (at == in.end) return false;
+  while (at < in.end && !is_white_space(in.bytes[at]))
+    ++at;
+  return at < in.end;
+}
 
 // Writes `prompt` and reads an answer with `read` until `acceptable` takes
 // one, writing `error` after each other answer; returns the answer taken,
@@ -49,20 +83,41 @@ auto ask(console& io, std::string_view prompt, std::string_view error, Read read
   }
 }
 
-}  // namespace
-
-std::optional<double> prompt_initial_altitude(console& io) {
-  return ask(io, text::altitude_prompt, text::altitude_error, read_real, [](double altitude) {
-    return altitude >= lowest_initial_altitude && altitude <= highest_initial_altitude;
-  });
+bool acceptable_rate(std::int32_t rate) {
+  return rate >= lowest_rate && rate <= highest_rate;
 }
 
-std::optional<std::int32_t> prompt_initial_fuel(console& io) {
-  return ask(io, text::fuel_prompt, text::fuel_error, read_integer,
+}  // namespace
+
+std::optional<double> prompt_initial_altitude(console& io, wording words) {
+  const bool full = words == wording::full;
+  return ask(io, full ? text::altitude_prompt : text::brief_altitude_prompt,
+             full ? text::altitude_error : text::brief_altitude_error, read_real,
+             [](double altitude) {
+               return altitude >= lowest_initial_altitude && altitude <= highest_initial_altitude;
+             });
+}
+
+std::optional<std::int32_t> prompt_initial_fuel(console& io, wording words) {
+  const bool full = words == wording::full;
+  return ask(io, full ? text::fuel_prompt : text::brief_fuel_prompt,
+             full ? text::fuel_error : text::brief_fuel_error, read_integer,
              [](std::int32_t fuel) { return fuel >= lowest_initial_fuel; });
 }
 
-std::optional<std::int32_t> prompt_fuel_rate(console& io) {
-  return ask(io, text::rate_prompt, text::rate_error, read_integer,
-             [](std::int32_t rate) { return rate >= lowest_rate && rate <= highest_rate; });
+std::optional<std::int32_t> prompt_fuel_rate(console& io, wording words) {
+  const bool full = words == wording::full;
+  return ask(io, full ? text::rate_prompt : text::brief_rate_prompt,
+             full ? text::rate_error : text::brief_rate_error, read_integer, acceptable_rate);
+}
+
+std::optional<std::int32_t> typed_ahead_rate(console& io) {
+  if (!word_waiting(io.in)) return std::nullopt;
+  // The word ends inside the buffer, so the reader takes it without
+  // filling the buffer, and putting `begin` back undoes the read.
+  const std::size_t begin = io.in.begin;
+  const integer_answer answer = read_integer(io);
+  if (answer.status == read_status::number && acceptable_rate(answer.value)) return answer.value;
+  io.in.begin = begin;
+  return std::nullopt;
 }
