@@ -5,6 +5,7 @@
 
 #include "dialogue_texts.h"
 #include "report_format.h"
+#include "reports.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ constexpr std::size_t touchdown_capacity =
     text::brief_line_start.size() +
     std::max({text::brief_soft_landing.size(), text::brief_hard_landing.size(),
               text::brief_crash.size()}) +
-    size_of(text::brief_touchdown_time_unit, text::brief_velocity_unit, text::brief_fuel_unit) +
+    size_of(text::brief_touchdown_time_unit, text::brief_velocity_unit,
+            text::brief_touchdown_fuel_unit) +
     3 * formatted_number_capacity;
 constexpr std::size_t count_capacity =
     text::brief_line_start.size() +
@@ -43,19 +45,6 @@ std::string_view plain_verdict(landing_verdict verdict) {
       break;
   }
   return text::brief_crash;
-}
-
-// Returns the program's own words for `verdict`, which end the line.
-std::string_view verdict_words(landing_verdict verdict) {
-  switch (verdict) {
-    case landing_verdict::soft:
-      return text::soft_landing;
-    case landing_verdict::hard:
-      return text::hard_landing;
-    case landing_verdict::crash:
-      break;
-  }
-  return text::crash;
 }
 
 }  // namespace
@@ -96,9 +85,9 @@ void print_brief_touchdown(console& io, const flight_state& s, landing_verdict v
   p = put_text(p, plain_verdict(verdict));
   p = put_text(put_integer(p, s.time, 0), text::brief_touchdown_time_unit);
   p = put_text(put_fixed2(p, s.velocity, 0), text::brief_velocity_unit);
-  p = put_text(put_integer(p, s.fuel, 0), text::brief_fuel_unit);
+  p = put_text(put_integer(p, s.fuel, 0), text::brief_touchdown_fuel_unit);
   output_commit(io.out, p);
-  write_text(io.out, verdict_words(verdict));
+  print_landing_status(io, verdict);
 }
 
 void print_brief_input_ended(console& io) {

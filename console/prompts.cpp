@@ -46,7 +46,7 @@ static_assert(number_after(text::brief_banner, "l/s: ") == lowest_rate);
 static_assert(number_after(text::brief_banner, "free, ") == hover_rate);
 static_assert(number_after(text::brief_banner, "speed, ") == highest_rate);
 // Both banners name the same start of the real module.
-static_assert(number_after(text::brief_banner, "started at ") ==
+static_assert(number_after(text::brief_banner, "began at ") ==
               number_after(text::banner, "values of "));
 static_assert(number_after(text::brief_banner, "with ") ==
               number_after(text::banner, "meters and "));

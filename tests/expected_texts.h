@@ -32,6 +32,9 @@ const std::string crashed = "\nStatus at landing - Ouch - that hurt!\n";
 const std::string abandoned = "\nERROR: Input ended before touchdown, flight abandoned\n";
 const std::string output_lost = "lm_simulator: cannot write to standard output: ";
 const std::string input_failed = "lm_simulator: cannot read standard input: ";
+const std::string brief_banner =
+    "Lunar landing. The real module began at 1300 m with 500 l. "
+    "Rate 0 to 9 l/s: 0 falls free, 5 holds speed, 9 brakes hardest. ";
 const std::string arguments_ignored =
     "lm_simulator: arguments are ignored; the answers are read from standard input\n";
 

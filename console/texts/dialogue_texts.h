@@ -74,17 +74,20 @@ constexpr std::string_view input_ended =
 
 // Brief mode (--brief, or LM_SIMULATOR_BRIEF=1): the same flight in a line
 // a second, short enough for a screen reader to say in a breath. Scripts
-// may rely on these lines as on the others. Each line but the banner
-// starts with brief_line_start, the way the full dialogue's rate prompt
-// does: at a terminal the answer typed ends the prompt's line, and from a
-// file each second still has a line of its own. A second with fuel left
-// reads "12 s: 1183.36 m, -19.44 m/s, 440 l. Rate? ", one without "41 s:
-// 8.12 m, -60.30 m/s, no fuel.", the touchdown "Crash at 42 s, -61.92 m/s,
-// 0 l. Ouch - that hurt!" and a line end, each number as short as it goes.
+// may rely on these lines as on the others.
+//
+// The banner leaves the altitude prompt on its line, so that a screen
+// reader reading the line at the cursor says both. Every later line starts
+// with brief_line_start, as the full dialogue's rate prompt does: at a
+// terminal the answer typed ends the prompt's line, and from a file each
+// second still has a line of its own. A second with fuel left reads
+// "12 s: 1183.36 m -19.44 m/s 440 l. Rate? ", one without "41 s: 8.12 m
+// -60.30 m/s no fuel.", each number as short as it goes. The units part
+// the figures, where commas would only add pauses to each second.
 constexpr std::string_view brief_line_start = "\n";
 constexpr std::string_view brief_banner =
-    "Lunar landing. The real module started at 1300 m with 500 l. "
-    "Rate 0 to 9 l/s: 0 falls free, 5 holds the speed, 9 brakes hardest.\n";
+    "Lunar landing. The real module began at 1300 m with 500 l. "
+    "Rate 0 to 9 l/s: 0 falls free, 5 holds speed, 9 brakes hardest. ";
 constexpr std::string_view brief_altitude_prompt = "Altitude? ";
 constexpr std::string_view brief_altitude_error = "Altitude must be 1 to 9999.\n";
 constexpr std::string_view brief_fuel_prompt = "Fuel? ";
@@ -94,8 +97,8 @@ constexpr std::string_view brief_rate_error = "Rate must be 0 to 9.\n";
 
 // What follows each number of a second's line, the time first.
 constexpr std::string_view brief_time_unit = " s: ";
-constexpr std::string_view brief_altitude_unit = " m, ";
-constexpr std::string_view brief_velocity_unit = " m/s, ";
+constexpr std::string_view brief_altitude_unit = " m ";
+constexpr std::string_view brief_velocity_unit = " m/s ";
 constexpr std::string_view brief_fuel_unit = " l. ";
 constexpr std::string_view brief_no_fuel = "no fuel.";
 
@@ -103,12 +106,14 @@ constexpr std::string_view brief_no_fuel = "no fuel.";
 // ahead have flown seconds unsaid: their count, then this.
 constexpr std::string_view brief_typed_ahead = " s flown on answers typed ahead.";
 
-// The touchdown: the verdict in plain words, the time, the velocity and the
-// fuel left (as a second's line has them), then the verdict's own ending.
+// The touchdown, "Crash at 42 s -61.92 m/s 0 l.": the verdict in plain
+// words, then the time, the velocity and the fuel left, as a second's line
+// has them. The full dialogue's verdict line follows it.
 constexpr std::string_view brief_soft_landing = "Soft landing at ";
 constexpr std::string_view brief_hard_landing = "Hard landing at ";
 constexpr std::string_view brief_crash = "Crash at ";
-constexpr std::string_view brief_touchdown_time_unit = " s, ";
+constexpr std::string_view brief_touchdown_time_unit = " s ";
+constexpr std::string_view brief_touchdown_fuel_unit = " l.";
 
 constexpr std::string_view brief_input_ended = "\nInput ended, flight abandoned.\n";
 
