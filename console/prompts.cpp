@@ -42,14 +42,17 @@ static_assert(number_after(text::brief_rate_error, "be ") == lowest_rate);
 static_assert(number_after(text::brief_rate_error, " to ") == highest_rate);
 static_assert(number_after(text::brief_banner, "Rate ") == lowest_rate);
 static_assert(number_after(text::brief_banner, " to ") == highest_rate);
-static_assert(number_after(text::brief_banner, "l/s: ") == lowest_rate);
-static_assert(number_after(text::brief_banner, "free, ") == hover_rate);
-static_assert(number_after(text::brief_banner, "speed, ") == highest_rate);
+static_assert(number_after(text::brief_banner, ": ") == lowest_rate);
+static_assert(number_after(text::brief_banner, "falls, ") == hover_rate);
+static_assert(number_after(text::brief_banner, "steady, ") == highest_rate);
 // Both banners name the same start of the real module.
-static_assert(number_after(text::brief_banner, "began at ") ==
+static_assert(number_after(text::brief_banner, "start ") ==
               number_after(text::banner, "values of "));
-static_assert(number_after(text::brief_banner, "with ") ==
+static_assert(number_after(text::brief_banner, "m, ") ==
               number_after(text::banner, "meters and "));
+// The brief banner and its prompt fit a line of an 80-column terminal,
+// the cursor included.
+static_assert(text::brief_banner.size() + text::brief_altitude_prompt.size() < 80);
 
 bool is_white_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';

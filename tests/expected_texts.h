@@ -33,8 +33,7 @@ const std::string abandoned = "\nERROR: Input ended before touchdown, flight aba
 const std::string output_lost = "lm_simulator: cannot write to standard output: ";
 const std::string input_failed = "lm_simulator: cannot read standard input: ";
 const std::string brief_banner =
-    "Lunar landing. The real module began at 1300 m with 500 l. "
-    "Rate 0 to 9 l/s: 0 falls free, 5 holds speed, 9 brakes hardest. ";
+    "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
 const std::string arguments_ignored =
     "lm_simulator: arguments are ignored; the answers are read from standard input\n";
 

@@ -76,8 +76,9 @@ constexpr std::string_view input_ended =
 // a second, short enough for a screen reader to say in a breath. Scripts
 // may rely on these lines as on the others.
 //
-// The banner leaves the altitude prompt on its line, so that a screen
-// reader reading the line at the cursor says both. Every later line starts
+// The banner leaves the altitude prompt on its line, and the two fit an
+// 80-column terminal's line, so that a screen reader reading the line at
+// the cursor says both. Every later line starts
 // with brief_line_start, as the full dialogue's rate prompt does: at a
 // terminal the answer typed ends the prompt's line, and from a file each
 // second still has a line of its own. A second with fuel left reads
@@ -86,8 +87,7 @@ constexpr std::string_view input_ended =
 // the figures, where commas would only add pauses to each second.
 constexpr std::string_view brief_line_start = "\n";
 constexpr std::string_view brief_banner =
-    "Lunar landing. The real module began at 1300 m with 500 l. "
-    "Rate 0 to 9 l/s: 0 falls free, 5 holds speed, 9 brakes hardest. ";
+    "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
 constexpr std::string_view brief_altitude_prompt = "Altitude? ";
 constexpr std::string_view brief_altitude_error = "Altitude must be 1 to 9999.\n";
 constexpr std::string_view brief_fuel_prompt = "Fuel? ";
