@@ -48,8 +48,7 @@ static_assert(number_after(text::brief_banner, "steady, ") == highest_rate);
 // Both banners name the same start of the real module.
 static_assert(number_after(text::brief_banner, "start ") ==
               number_after(text::banner, "values of "));
-static_assert(number_after(text::brief_banner, "m, ") ==
-              number_after(text::banner, "meters and "));
+static_assert(number_after(text::brief_banner, "m, ") == number_after(text::banner, "meters and "));
 // The brief banner and its prompt fit a line of an 80-column terminal,
 // the cursor included.
 static_assert(text::brief_banner.size() + text::brief_altitude_prompt.size() < 80);
@@ -86,32 +85,46 @@ auto ask(console& io, std::string_view prompt, std::string_view error, Read read
   }
 }
 
+bool acceptable_altitude(double altitude) {
+  return altitude >= lowest_initial_altitude && altitude <= highest_initial_altitude;
+}
+
+bool acceptable_fuel(std::int32_t fuel) {
+  return fuel >= lowest_initial_fuel;
+}
+
 bool acceptable_rate(std::int32_t rate) {
   return rate >= lowest_rate && rate <= highest_rate;
 }
 
 }  // namespace
 
+std::optional<double> prompt_initial_altitude(console& io) {
+  return ask(io, text::altitude_prompt, text::altitude_error, read_real, acceptable_altitude);
+}
+
 std::optional<double> prompt_initial_altitude(console& io, wording words) {
-  const bool full = words == wording::full;
-  return ask(io, full ? text::altitude_prompt : text::brief_altitude_prompt,
-             full ? text::altitude_error : text::brief_altitude_error, read_real,
-             [](double altitude) {
-               return altitude >= lowest_initial_altitude && altitude <= highest_initial_altitude;
-             });
+  if (words == wording::full) return prompt_initial_altitude(io);
+  return ask(io, text::brief_altitude_prompt, text::brief_altitude_error, read_real,
+             acceptable_altitude);
+}
+
+std::optional<std::int32_t> prompt_initial_fuel(console& io) {
+  return ask(io, text::fuel_prompt, text::fuel_error, read_integer, acceptable_fuel);
 }
 
 std::optional<std::int32_t> prompt_initial_fuel(console& io, wording words) {
-  const bool full = words == wording::full;
-  return ask(io, full ? text::fuel_prompt : text::brief_fuel_prompt,
-             full ? text::fuel_error : text::brief_fuel_error, read_integer,
-             [](std::int32_t fuel) { return fuel >= lowest_initial_fuel; });
+  if (words == wording::full) return prompt_initial_fuel(io);
+  return ask(io, text::brief_fuel_prompt, text::brief_fuel_error, read_integer, acceptable_fuel);
+}
+
+std::optional<std::int32_t> prompt_fuel_rate(console& io) {
+  return ask(io, text::rate_prompt, text::rate_error, read_integer, acceptable_rate);
 }
 
 std::optional<std::int32_t> prompt_fuel_rate(console& io, wording words) {
-  const bool full = words == wording::full;
-  return ask(io, full ? text::rate_prompt : text::brief_rate_prompt,
-             full ? text::rate_error : text::brief_rate_error, read_integer, acceptable_rate);
+  if (words == wording::full) return prompt_fuel_rate(io);
+  return ask(io, text::brief_rate_prompt, text::brief_rate_error, read_integer, acceptable_rate);
 }
 
 std::optional<std::int32_t> typed_ahead_rate(console& io) {

@@ -109,7 +109,10 @@ int fly_with(console& io, Voice voice) {
 
 }  // namespace
 
-int fly(console& io, dialogue_mode mode) {
-  if (mode.brief) return fly_with(io, brief_voice{mode.sum_up_typed_ahead, false, 0});
+int fly(console& io) {
   return fly_with(io, full_voice{});
+}
+
+int fly_brief(console& io, bool sum_up_typed_ahead) {
+  return fly_with(io, brief_voice{sum_up_typed_ahead, false, 0});
 }

@@ -17,15 +17,13 @@
 
 #include "console_io.h"
 
-// How a flight speaks.
-struct dialogue_mode {
-  bool brief;               // a line a second (brief_reports.h), not the full reports
-  bool sum_up_typed_ahead;  // in brief mode: answers typed ahead fly unsaid, then counted
-};
-
 // Flies once over `io` and returns the exit status: flown_status after
 // touchdown, input_ended_status if the input ended before it. Leaves output
 // in the buffer for the caller to flush.
-int fly(console& io, dialogue_mode mode = {false, false});
+int fly(console& io);
+
+// The same in brief mode; with `sum_up_typed_ahead`, answers typed ahead
+// fly unsaid and are counted (for a terminal's input alone).
+int fly_brief(console& io, bool sum_up_typed_ahead);
 
 #endif  // LM_FLIGHT_FLIGHT_SEQUENCE_H_

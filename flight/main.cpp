@@ -64,11 +64,10 @@ int main(int argc, char** argv) {
   if (answer_option(argc, argv, io.out)) {
     status = finish_output(io.out);
   } else {
-    dialogue_mode mode{brief_asked(argc, argv), false};
     // Only at a terminal is what waits in the input what the player typed
     // ahead; from a file or a pipe every second is said, the same each time.
-    mode.sum_up_typed_ahead = mode.brief && platform_is_terminal(platform_input_fd);
-    const int flight_status = fly(io, mode);
+    const int flight_status =
+        brief_asked(argc, argv) ? fly_brief(io, platform_is_terminal(platform_input_fd)) : fly(io);
     // Each failure is said; the lost output's status wins.
     const int output_status = finish_output(io.out);
     const int input_status = finish_input(io.in);
