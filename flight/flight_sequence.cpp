@@ -10,23 +10,23 @@ namespace {
 
 // The full dialogue: the five-line reports and the long questions.
 struct full_voice {
-  void greet(console& io) { print_banner(io); }
-  std::optional<double> ask_altitude(console& io) { return prompt_initial_altitude(io); }
-  std::optional<std::int32_t> ask_fuel(console& io) { return prompt_initial_fuel(io); }
-  void start(console& io) { print_cutoff_heading(io); }
-  std::optional<std::int32_t> ask_rate(console& io, const flight_state& s) {
+  static void greet(console& io) { print_banner(io); }
+  static std::optional<double> ask_altitude(console& io) { return prompt_initial_altitude(io); }
+  static std::optional<std::int32_t> ask_fuel(console& io) { return prompt_initial_fuel(io); }
+  static void start(console& io) { print_cutoff_heading(io); }
+  static std::optional<std::int32_t> ask_rate(console& io, const flight_state& s) {
     print_lm_state(io, s.time, s.altitude, s.velocity, s.fuel, s.rate);
     return prompt_fuel_rate(io);
   }
-  void fall(console& io, const flight_state& s) {
+  static void fall(console& io, const flight_state& s) {
     print_out_of_fuel(io, s.time, s.altitude, s.velocity);
   }
-  void touch_down(console& io, const flight_state& s) {
+  static void touch_down(console& io, const flight_state& s) {
     print_landing_heading(io);
     print_lm_state(io, s.time, s.altitude, s.velocity, s.fuel, s.rate);
     print_landing_status(io, touchdown_verdict(s.velocity));
   }
-  void abandon(console& io) { print_input_ended(io); }
+  static void abandon(console& io) { print_input_ended(io); }
 };
 
 // Brief mode: a line a second, and answers typed ahead flown unsaid.
@@ -35,14 +35,14 @@ struct brief_voice {
   bool unsaid;           // seconds have been flown on answers typed ahead since said_at
   std::int32_t said_at;  // the time of the last second said
 
-  void greet(console& io) { print_brief_banner(io); }
-  std::optional<double> ask_altitude(console& io) {
+  static void greet(console& io) { print_brief_banner(io); }
+  static std::optional<double> ask_altitude(console& io) {
     return prompt_initial_altitude(io, wording::brief);
   }
-  std::optional<std::int32_t> ask_fuel(console& io) {
+  static std::optional<std::int32_t> ask_fuel(console& io) {
     return prompt_initial_fuel(io, wording::brief);
   }
-  void start(console&) {}
+  static void start(console& /*io*/) {}
   std::optional<std::int32_t> ask_rate(console& io, const flight_state& s) {
     if (sum_up_typed_ahead) {
       const std::optional<std::int32_t> ahead = typed_ahead_rate(io);
@@ -61,7 +61,7 @@ struct brief_voice {
     say_unsaid(io, s);
     print_brief_touchdown(io, s, touchdown_verdict(s.velocity));
   }
-  void abandon(console& io) { print_brief_input_ended(io); }
+  static void abandon(console& io) { print_brief_input_ended(io); }
 
   // Counts the seconds flown unsaid up to `s`, if there were any.
   void say_unsaid(console& io, const flight_state& s) {
