@@ -25,8 +25,7 @@ constexpr std::size_t touchdown_capacity =
     text::brief_line_start.size() +
     std::max({text::brief_soft_landing.size(), text::brief_hard_landing.size(),
               text::brief_crash.size()}) +
-    size_of(text::brief_touchdown_time_unit, text::brief_velocity_unit,
-            text::brief_touchdown_fuel_unit) +
+    size_of(text::brief_time_unit, text::brief_velocity_unit, text::brief_touchdown_fuel_unit) +
     3 * formatted_number_capacity;
 constexpr std::size_t count_capacity =
     text::brief_line_start.size() +
@@ -83,7 +82,7 @@ void print_brief_touchdown(console& io, const flight_state& s, landing_verdict v
   char* p = output_space(io.out, touchdown_capacity);
   p = put_text(p, text::brief_line_start);
   p = put_text(p, plain_verdict(verdict));
-  p = put_text(put_integer(p, s.time, 0), text::brief_touchdown_time_unit);
+  p = put_text(put_integer(p, s.time, 0), text::brief_time_unit);
   p = put_text(put_fixed2(p, s.velocity, 0), text::brief_velocity_unit);
   p = put_text(put_integer(p, s.fuel, 0), text::brief_touchdown_fuel_unit);
   output_commit(io.out, p);

@@ -16,7 +16,7 @@
 // Writes the one-line banner that opens a brief flight.
 void print_brief_banner(console& io);
 
-// Writes the start of a second's line: "12 s: 1183.36 m -19.44 m/s "; the
+// Writes the start of a second's line: "12 s 1183.36 m -19.44 m/s "; the
 // fuel follows, by print_brief_fuel_left or print_brief_no_fuel.
 void print_brief_second(console& io, const flight_state& s);
 

@@ -78,13 +78,13 @@ constexpr std::string_view input_ended =
 //
 // The banner leaves the altitude prompt on its line, and the two fit an
 // 80-column terminal's line, so that a screen reader reading the line at
-// the cursor says both. Every later line starts
-// with brief_line_start, as the full dialogue's rate prompt does: at a
-// terminal the answer typed ends the prompt's line, and from a file each
-// second still has a line of its own. A second with fuel left reads
-// "12 s: 1183.36 m -19.44 m/s 440 l. Rate? ", one without "41 s: 8.12 m
-// -60.30 m/s no fuel.", each number as short as it goes. The units part
-// the figures, where commas would only add pauses to each second.
+// the cursor says both. Every later line starts with brief_line_start, as
+// the full dialogue's rate prompt does: at a terminal the answer typed
+// ends the prompt's line, and from a file each second still has a line of
+// its own. A second with fuel left reads "12 s 1183.36 m -19.44 m/s 440 l.
+// Rate? ", one without "41 s 8.12 m -60.30 m/s no fuel.", each number as
+// short as it goes. The units part the figures, where commas or a colon
+// would only add pauses to a line said every second.
 constexpr std::string_view brief_line_start = "\n";
 constexpr std::string_view brief_banner =
     "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
@@ -96,7 +96,7 @@ constexpr std::string_view brief_rate_prompt = "Rate? ";
 constexpr std::string_view brief_rate_error = "Rate must be 0 to 9.\n";
 
 // What follows each number of a second's line, the time first.
-constexpr std::string_view brief_time_unit = " s: ";
+constexpr std::string_view brief_time_unit = " s ";
 constexpr std::string_view brief_altitude_unit = " m ";
 constexpr std::string_view brief_velocity_unit = " m/s ";
 constexpr std::string_view brief_fuel_unit = " l. ";
@@ -112,7 +112,6 @@ constexpr std::string_view brief_typed_ahead = " s flown on answers typed ahead.
 constexpr std::string_view brief_soft_landing = "Soft landing at ";
 constexpr std::string_view brief_hard_landing = "Hard landing at ";
 constexpr std::string_view brief_crash = "Crash at ";
-constexpr std::string_view brief_touchdown_time_unit = " s ";
 constexpr std::string_view brief_touchdown_fuel_unit = " l.";
 
 constexpr std::string_view brief_input_ended = "\nInput ended, flight abandoned.\n";
