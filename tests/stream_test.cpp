@@ -107,6 +107,7 @@ TEST(HostileInput, TheEndOfInputAtATerminalIsFinal) {
 
 // Brief mode at a terminal: answers typed ahead on one line fly unsaid and
 // are counted before the next line said; a refusal among them is said.
+// (Each line typed is one read, as a terminal hands it over.)
 TEST(HostileInput, BriefModeCountsAnswersTypedAheadAtATerminal) {
   const std::string flown = " s flown on answers typed ahead.\n";
   std::string zeros;
@@ -126,6 +127,11 @@ TEST(HostileInput, BriefModeCountsAnswersTypedAheadAtATerminal) {
        "Altitude? Fuel? \n0 s 1300.00 m 0.00 m/s 500 l. Rate? \n1 s 1300.00 m 0.00 m/s 495 l. "
        "Rate? Rate must be 0 to 9.\nRate? \n2" +
            flown + "3 s 1300.00 m 0.00 m/s 485 l. Rate? " + "\nInput ended, flight abandoned.\n",
+       1},
+      // The last answer, ended by Ctrl+D alone, may go on: it is no answer typed ahead.
+      {"1300 500\n5 5\x04\x04",
+       "Altitude? Fuel? \n0 s 1300.00 m 0.00 m/s 500 l. Rate? \n1 s 1300.00 m 0.00 m/s 495 l. "
+       "Rate? \n2 s 1300.00 m 0.00 m/s 490 l. Rate? \nInput ended, flight abandoned.\n",
        1},
       {"4 3\n0 9 9\n",
        "Altitude? Fuel? \n0 s 4.00 m 0.00 m/s 3 l. Rate? \n2" + flown +
