@@ -33,6 +33,8 @@ const std::string crashed = "\nStatus at landing - Ouch - that hurt!\n";
 const std::string abandoned = "\nERROR: Input ended before touchdown, flight abandoned\n";
 const std::string output_lost = "lm_simulator: cannot write to standard output: ";
 const std::string input_failed = "lm_simulator: cannot read standard input: ";
+const std::string brief_banner =
+    "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
 const std::string arguments_ignored =
     "lm_simulator: arguments are ignored; the answers are read from standard input\n";
 
@@ -45,7 +47,7 @@ inline std::string state_report(const std::string& time, const std::string& fuel
          " l/s\n    Altitude: " + altitude + " m\n    Velocity: " + velocity + " m/s\n";
 }
 
-const std::string simulator_usage = "usage: lm_simulator [--help | --version]\n";
+const std::string simulator_usage = "usage: lm_simulator [--brief] [--help | --version]\n";
 
 // The autopilot's: the first line of its usage, the line after a start it
 // could not save, and the lines it ends a run with on standard error.

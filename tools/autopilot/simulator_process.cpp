@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "dialogue_texts.h"
 #include "spawn_child.h"
 
 namespace {
@@ -72,6 +73,7 @@ maybe_failure start_simulator(const char* self, simulator& sim) {
   posix_spawn_file_actions_adddup2(&actions, from_child[1], 1);
   char* const child_argv[] = {program.data(), nullptr};
   const bool search_path = program.find('/') == std::string::npos;
+  ::unsetenv(text::brief_variable);  // it reads the full dialogue, whatever it was given
   const int failed = spawn_child(sim.pid, &actions, child_argv, search_path);
   posix_spawn_file_actions_destroy(&actions);
   ::close(to_child[0]);
