@@ -71,7 +71,7 @@ let best_landing_module = null;
 function best_landing_planner() {
   if (!best_landing_module) {
     best_landing_module = typeof create_lm_planner === 'function' ?
-        create_lm_planner() :
+        create_lm_planner({lm_output() {}}) :
         Promise.reject(new Error('lm_planner.js did not load'));
   }
   return best_landing_module;
@@ -129,10 +129,9 @@ function best_landing_view({best, hint, replay, challenge}, {chart, texts}) {
     return `soft landing, ${result.figure} ${unit('fuel')} left${after}`;
   }
 
-  function show(/** @type {string} */ words) {
-    best.textContent = words;
-    best.hidden = words === '';
-  }
+  // #best stays in place, empty or not, so that a screen reader hears what
+  // it is given.
+  function show(/** @type {string} */ words) { best.textContent = words; }
 
   // Returns the hint of the best flight: when it first burns, and when it
   // burns at full thrust, at what altitude.

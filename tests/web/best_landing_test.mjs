@@ -2,14 +2,17 @@
 // player types as the program reads it, and each best landing, its answers
 // flown by the program (lm_simulator.js under Node), landing as the summary
 // says, second by second as the planner told the page to draw it.
-//   node best_landing_test.mjs LM_PLANNER_JS NODE_PROGRAM_JS
+// And a challenge's link, read as the page reads it.
+//   node best_landing_test.mjs LM_PLANNER_JS NODE_PROGRAM_JS FLIGHT_CHALLENGE_JS
 
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
 import {createRequire} from 'node:module';
+import fs from 'node:fs';
 import path from 'node:path';
+import vm from 'node:vm';
 
-const [planner_file, program_file] = process.argv.slice(2);
+const [planner_file, program_file, challenge_file] = process.argv.slice(2);
 const planner =
     await createRequire(import.meta.url)(path.resolve(planner_file))({lm_output() {}});
 const failures = [];
@@ -54,5 +57,39 @@ for (const [typed, start] of starts) {
                      field('Altitude').map((h, i) => `${h} ${field('Velocity')[i]}`), name);
   } catch (error) { failures.push(error.message); }
 }
+// Links anyone may write: what each sends the program, the result to beat,
+// and a word of what it says it cannot use.
+const challenge = vm.runInNewContext(`${fs.readFileSync(challenge_file, 'utf8')}\nflight_challenge`);
+const links = [
+  ['#start=1300,500&beat=soft,150', '1300\n500\n', 'soft,150', null],
+  ['#start=13e2,+500&beat=crash,-23.41', '13e2\n+500\n', 'crash,-23.41', null],
+  ['#start=2,3&beat=hard,-3.89&x', '2\n3\n', 'hard,-3.89', '"x" means nothing'],
+  ['#start=1300,500', '1300\n500\n', null, 'no result to beat'],
+  ['#start=1300,500&beat=soft,1.5', '1300\n500\n', null, '"soft,1.5", is not'],
+  ['#start=1300,500&beat=landed,150', '1300\n500\n', null, '"landed,150", is not'],
+  ['#start=1300', '', null, 'not an altitude and a fuel'],
+  ['#start=1300_500,9', '', null, 'not an altitude and a fuel'],
+  ['#start=<b>,500&beat=soft,1', '', null, 'not an altitude and a fuel'],
+  ['#answers=1300_500~', null, null, null],
+];
+for (const [fragment, sends, beat, said] of links) {
+  try {
+    const read = JSON.parse(JSON.stringify(challenge.of(fragment)));
+    const got = read && [read.flight.sends.join(''), read.beat && `${read.beat.verdict},${read.beat.figure}`];
+    assert.deepEqual(got, sends === null ? null : [sends, beat], fragment);
+    assert.equal(read?.flight.problem?.includes(said) ?? null, said && true, fragment);
+  } catch (error) { failures.push(error.message); }
+}
+// Results compared as the page compares them, and a challenge written back.
+const order = ['crash,-48.60', 'crash,-16.20', 'hard,-9.99', 'hard,-2.27', 'soft,0', 'soft,150',
+  'soft,203'];
+order.forEach((a, i) => order.forEach((b, j) => {
+  const result = (text) => ({verdict: text.split(',')[0], figure: text.split(',')[1]});
+  const due = Math.sign(i - j);
+  if (challenge.compare(result(a), result(b)) !== due) failures.push(`${a} against ${b}`);
+}));
+const written = challenge.fragment('1300.5', '500', {verdict: 'crash', figure: '-23.41'});
+if (written !== '#start=1300.5,500&beat=crash,-23.41') failures.push(written);
+
 for (const failure of failures) console.log(`FAILED: ${failure}`);
 process.exitCode = failures.length ? 1 : 0;
