@@ -46,11 +46,12 @@ function program_output(typed) {
 }
 
 // The program's texts the test looks for, as the Node program writes them: each question (where
-// the input ends at it), the start of the verdict's line (what a soft and a hard landing's share),
-// and the start of the lines that report a second.
+// the input ends at it, after the ones answered), the start of the verdict's line (what a soft and
+// a hard landing's share), and the start of the lines that report a second.
 const program_says = (() => {
   const lines = (input) => program_output(input).split('\n');
-  const [altitude, fuel, rate] = ['', '1\n', '1 1\n'].map((input) => lines(input).at(-3));
+  const [altitude, both, rate] = ['', '1\n', '1 1\n'].map((input) => lines(input).at(-3));
+  const fuel = both.slice(altitude.length);  // no echo between the two questions
   const [soft, hard] = ['1 100 3 5 8\n', '2 3 9\n'].map((input) => lines(input).at(-2));
   const verdict = soft.slice(0, [...soft].findIndex((c, i) => c !== hard[i]));
   const flight = lines('1 1\n');
