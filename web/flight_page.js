@@ -1,7 +1,7 @@
 // @ts-check
 // flight_page: the page itself. It wires the rooms (the program's runner,
 // the terminal screen, the report reader, the chart, the spoken status and
-// the record of the flights) and owns what is the page's: the flight's
+// the record of the flights with their links) and owns what is the page's: the flight's
 // lifecycle, the player's input, and the layout around the question. It
 // carries bytes between the program and the screen and draws what the
 // program reports: everything the program says, and every number, comes
@@ -14,7 +14,8 @@
   const answer = /** @type {HTMLInputElement} */ (element('answer'));
   const line = element('prompt');
   const screen_element = element('screen');
-  const [send_button, end_button, again_button] = ['send', 'end-input', 'fly-again'].map(element);
+  const button = (/** @type {string} */ id) => /** @type {HTMLButtonElement} */ (element(id));
+  const [send_button, end_button, again_button] = ['send', 'end-input', 'fly-again'].map(button);
   const [end_ask, end_yes, end_no] = ['end-ask', 'end-yes', 'end-no'].map(element);
   const chart_element = /** @type {SVGSVGElement} */ (/** @type {unknown} */ (element('chart')));
   // The program's texts and figures, which lm_simulator.js begins with.
@@ -54,7 +55,8 @@
   // first when there is one.
   function start_flight(/** @type {linked_flight | null} */ replay) {
     const reports = report_reader(texts);
-    flight = {reports, input: null, ended: false};
+    const this_flight = {reports, input: /** @type {program_input | null} */ (null), ended: false};
+    flight = this_flight;
     record.begin(reports.track);
     if (replay?.problem) record.say(replay.problem);
     const feed = replay_feeder(replay);
@@ -64,9 +66,8 @@
     set_state('running');
     again_button.hidden = true;
     end_ask.hidden = true;
-    for (const control of [end_button, send_button]) control.toggleAttribute('disabled', false);
-    const this_flight = flight;
-    flight.input = run_program({
+    end_button.disabled = send_button.disabled = false;
+    this_flight.input = run_program({
       output: (text) => {
         screen.show(text);
         reports.read(text);
@@ -168,8 +169,7 @@
     end_ask.hidden = true;
     answer.blur();
     answer.disabled = true;
-    end_button.toggleAttribute('disabled', true);
-    send_button.toggleAttribute('disabled', true);
+    end_button.disabled = send_button.disabled = true;
   }
 
   // Where the locale writes decimals with a comma, a phone's decimal keypad
