@@ -142,6 +142,7 @@
     text = decimal_points(text);
     record.sent(text);
     screen.show(text);
+    set_state('running');  // until the program waits again
     flight.input.send(text);
   }
 
@@ -158,6 +159,7 @@
     answer.value = '';
     close_input();
     record.ended();
+    set_state('running');
     flight.input?.end_input();
   }
 
