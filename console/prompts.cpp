@@ -43,6 +43,11 @@ static_assert(number_after(text::brief_banner, "m, ") == number_after(text::bann
 // the cursor included.
 static_assert(text::brief_banner.size() + text::brief_altitude_prompt.size() < 80);
 
+// The banner suggests the real module's start, which the web page offers too.
+static_assert(static_cast<double>(number_after(text::banner, "values of ")) ==
+              real_module_altitude);
+static_assert(number_after(text::banner, "meters and ") == real_module_fuel);
+
 bool is_white_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }

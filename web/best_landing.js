@@ -118,6 +118,7 @@ function best_landing_view({best, hint, replay, challenge}, {chart, texts}) {
   /** @type {flight_result | null} */
   let beat = null;
   let flight_number = 0;  // a search finished after its flight is left is not shown
+  const after_verdict_ms = 500;
 
   // Returns a result in words: "soft landing, 203 l left after 60 s", or
   // "crash at -23.41 m/s".
@@ -220,6 +221,10 @@ function best_landing_view({best, hint, replay, challenge}, {chart, texts}) {
       const figure = track.verdict === 'soft' ? touchdown.fuel_text : touchdown.velocity_text;
       const result = {verdict: track.verdict, figure: String(figure)};
       const timing = {slices: 0, longest: 0, total: 0};
+      // Heard after the verdict, which the status says as the flight ends: a
+      // screen reader given both at once may drop one.
+      await new Promise((later) => setTimeout(later, after_verdict_ms));
+      if (number !== flight_number) return;
       try {
         const flight = await find_best_landing(typed, timing);
         if (number !== flight_number || !flight) return;
