@@ -105,12 +105,12 @@ function best_flight_of(text) {
 /**
  * Returns the page's view of the best landing: `begin` with each flight
  * (and the challenge it answers, if any), `landed` after its touchdown.
- * @param {{best: HTMLElement, hint: HTMLElement, replay: HTMLAnchorElement,
+ * @param {{best: HTMLElement, hint: HTMLElement, links: HTMLElement, replay: HTMLAnchorElement,
  *     challenge: HTMLAnchorElement}} elements
  * @param {{chart: {draw: (track: flight_track, faint?: {name: string, track: flight_track}[])
  *     => void}, texts: Readonly<Record<string, string | number>> | null}} needs
  */
-function best_landing_view({best, hint, replay, challenge}, {chart, texts}) {
+function best_landing_view({best, hint, links, replay, challenge}, {chart, texts}) {
   const unit = (/** @type {string} */ name) => texts ? String(texts[`${name}_unit`]).trim() : '';
   /** @type {Record<string, string>} */
   const grades = {soft: 'soft landing', hard: 'hard landing', crash: 'crash'};
@@ -200,7 +200,7 @@ function best_landing_view({best, hint, replay, challenge}, {chart, texts}) {
     replay.href = replay_address(flight);
     challenge.href = page_address() +
         flight_challenge.fragment(flight.altitude, flight.start_fuel, result);
-    replay.hidden = challenge.hidden = false;
+    links.hidden = false;
     chart.draw(track, [{name: 'best', track: track_of(flight)}]);
   }
 
@@ -210,7 +210,7 @@ function best_landing_view({best, hint, replay, challenge}, {chart, texts}) {
       flight_number++;
       beat = opened ? opened.beat : null;
       show(beat ? `A challenge: fly from this start and beat a ${result_words(beat, null)}.` : '');
-      hint.hidden = replay.hidden = challenge.hidden = true;
+      hint.hidden = links.hidden = true;
       delete best.dataset.searchMs;
     },
     // The flight touched down (`track`), after `typed`.

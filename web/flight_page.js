@@ -42,6 +42,7 @@
       {
         best: element('best'),
         hint: element('best-hint'),
+        links: element('best-links'),
         replay: /** @type {HTMLAnchorElement} */ (element('best-replay')),
         challenge: /** @type {HTMLAnchorElement} */ (element('challenge'))
       },
