@@ -1,0 +1,53 @@
+// The planner's answers flown by the real simulator: each plan, written as
+// `lm_autopilot --plan` writes it, lands exactly as the plan says.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "best_landing.h"
+#include "child_process.h"
+#include "expected_texts.h"
+#include "plan_report.h"
+
+namespace {
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
+}
+
+TEST(BestLandingFlight, TheSimulatorLandsAsThePlanSays) {
+  const struct {
+    const char* altitude;
+    const char* fuel;
+  } starts[] = {{"1300", "500"}, {"2", "3"}, {"1300", "200"}, {"9999", "2000"}, {"27.5", "40"}};
+  for (const auto& start : starts) {
+    SCOPED_TRACE(testing::Message() << start.altitude << " m, " << start.fuel << " l");
+    const best_landing plan = find_best_landing(std::strtod(start.altitude, nullptr),
+                                                std::atoi(start.fuel), std::chrono::seconds(10));
+    const child_result run = run_capturing(
+        LM_SIMULATOR_PATH, {child_input::file, plan_answers(start.altitude, start.fuel, plan)}, 30);
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(occurrences(run.output, expected::rate_prompt), plan.answers.size());
+    EXPECT_EQ(occurrences(run.output, expected::rate_error), 0u);
+    char touchdown[160];
+    std::snprintf(touchdown, sizeof touchdown, "Elapsed Time: %4d s\n        Fuel: %4d l\n",
+                  plan.result.seconds, plan.result.fuel);
+    EXPECT_NE(run.output.find(touchdown), std::string::npos) << run.output;
+    std::snprintf(touchdown, sizeof touchdown, "Velocity: %7.2f m/s\n", plan.result.velocity);
+    const std::string& verdict = plan.result.verdict == landing_verdict::soft ? expected::landed
+                                 : plan.result.verdict == landing_verdict::hard
+                                     ? expected::hard_landing
+                                     : expected::crashed;
+    const std::string ending = touchdown + verdict;
+    EXPECT_EQ(run.output.substr(run.output.size() - std::min(run.output.size(), ending.size())),
+              ending);
+  }
+}
+
+}  // namespace
