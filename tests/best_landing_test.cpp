@@ -190,6 +190,7 @@ TEST(BestLanding, SlicedSearchEndsAsOneRun) {
     ++slices;
   const best_landing sliced = landing_found(search);
   const best_landing whole = find_best_landing(1300, 500, no_limit);
+  EXPECT_GT(slices, 0);
   EXPECT_TRUE(sliced.proven);
   EXPECT_EQ(sliced.answers, whole.answers);
   EXPECT_EQ(sliced.result.fuel, 203);
