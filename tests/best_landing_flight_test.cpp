@@ -1,5 +1,5 @@
 // The planner's answers flown by the real simulator: each plan, written as
-// `lm_autopilot --plan` writes it, lands exactly as the plan says.
+// `lm_autopilot --plan` writes it, lands exactly as its summary says.
 
 #include <gtest/gtest.h>
 
@@ -21,15 +21,33 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
+// The best landings known beforehand, and starts far apart: the summary
+// line begins and ends as given, and the simulator lands as it says.
 TEST(BestLandingFlight, TheSimulatorLandsAsThePlanSays) {
   const struct {
     const char* altitude;
     const char* fuel;
-  } starts[] = {{"1300", "500"}, {"2", "3"}, {"1300", "200"}, {"9999", "2000"}, {"27.5", "40"}};
+    std::string summary_start, summary_end;
+  } starts[] = {
+      {"1300", "500", "best: soft 203 l 60 s ", " proven\n"},
+      {"9999", "2000", "best: soft 1173 l ", " proven\n"},
+      {"1300", "200", "best: crash 0 l ", " -16.20 m/s proven\n"},
+      {"2", "3", "best: hard 0 l 2 s -2.27 m/s proven\n", ""},
+      {"9999", "2147483647", "best: soft ", " proven\n"},
+      {"9999", "1", "best: crash 0 l ", " proven\n"},
+      {"1", "1", "best: hard ", " proven\n"},
+      {"27.5", "40", "best: ", " proven\n"},
+  };
   for (const auto& start : starts) {
     SCOPED_TRACE(testing::Message() << start.altitude << " m, " << start.fuel << " l");
     const best_landing plan = find_best_landing(std::strtod(start.altitude, nullptr),
                                                 std::atoi(start.fuel), std::chrono::seconds(10));
+    const std::string summary = plan_summary(plan);
+    EXPECT_EQ(summary.substr(0, start.summary_start.size()), start.summary_start) << summary;
+    EXPECT_GE(summary.size(), start.summary_end.size());
+    EXPECT_EQ(summary.substr(summary.size() - std::min(summary.size(), start.summary_end.size())),
+              start.summary_end)
+        << summary;
     const child_result run = run_capturing(
         LM_SIMULATOR_PATH, {child_input::file, plan_answers(start.altitude, start.fuel, plan)}, 30);
     EXPECT_EQ(run.exit_status, 0);
