@@ -153,16 +153,14 @@ touchdown_bound gentlest_touchdown(const flight_state& s) {
     const std::int64_t high =
         least_where(0, most, [&](std::int64_t f) { return !down_by(s, f, k); }) - 1;
     if (!above_until(s, high, k)) continue;
+    // One litre less is 0.32 m/s slower: on second K only `high` litres
+    // touch down this gently.
     const std::int64_t fastest = velocity(high, k);
     if (found && fastest < best.hundredths) continue;
-    const std::int64_t low =
-        least_where(0, high, [&](std::int64_t f) { return above_until(s, f, k); });
-    const std::int64_t litres =
-        least_where(low, high, [&](std::int64_t f) { return velocity(f, k) >= fastest; });
     if (!found || fastest > best.hundredths) {
-      best = {fastest, litres};
+      best = {fastest, high};
     } else {
-      best.litres = std::min(best.litres, litres);
+      best.litres = std::min(best.litres, high);
     }
     found = true;
   }
