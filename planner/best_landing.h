@@ -37,8 +37,9 @@ struct landing_result {
 };
 
 // How far the best landing may still be from the one found: litres of fuel
-// for a soft landing found, hundredths of m/s otherwise (from the velocity
-// found up to the soft limit where a soft landing is not ruled out).
+// for a soft landing found (0 where only its seconds may still improve),
+// hundredths of m/s otherwise (from the velocity found up to the soft limit
+// where a soft landing is not ruled out).
 struct landing_gap {
   enum unit_t { litres, hundredths_of_m_per_s } unit;
   std::int64_t amount;
@@ -92,8 +93,8 @@ struct landing_search {
 landing_search start_landing_search(double altitude, std::int32_t fuel);
 
 // Searches until `deadline` or the end; returns true when the search is
-// over and its landing proven. The clock is read every 16 states, which
-// take about a millisecond natively.
+// over and its landing proven. The clock is read every 16 steps (a state
+// tried or left), about a millisecond natively at most.
 bool continue_landing_search(landing_search& search,
                              std::chrono::steady_clock::time_point deadline);
 
