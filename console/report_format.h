@@ -37,7 +37,7 @@ char* put_fixed2(char* p, double value, int width);
 
 // Returns true and sets `result` to `value` in hundredths as put_fixed2
 // rounds it, negative for a negative value ("-0.00" is 0); false for a
-// value that is not finite or whose hundredths pass 2^62.
+// value that is not finite or of 2^55 or more in magnitude.
 bool fixed2_hundredths(double value, std::int64_t& result);
 
 #endif  // LM_CONSOLE_REPORT_FORMAT_H_

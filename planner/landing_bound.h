@@ -52,7 +52,7 @@ struct touchdown_bound {
 touchdown_bound gentlest_touchdown(const flight_state& s);
 
 // Returns `velocity` in signed hundredths of m/s as the reports round it,
-// held within +-2^62 for any value.
+// and +-2^62 for a value beyond what the reports round.
 std::int64_t reported_hundredths(double velocity);
 
 #endif  // LM_PLANNER_LANDING_BOUND_H_
