@@ -60,9 +60,7 @@ async function find_best_landing(typed, timing) {
       if (!done) await new Promise((resume) => setTimeout(resume, 0));
     }
     return best_flight_of(planner.UTF8ToString(planner._lm_best_text(search)));
-  } finally {
-    planner._lm_best_end(search);
-  }
+  } finally { planner._lm_best_end(search); }
 }
 
 /** @type {Promise<lm_planner_module> | null} */
@@ -142,16 +140,18 @@ function best_landing_view({best, hint, links, replay, challenge}, {chart, texts
     if (!burn) return 'Hint: from this start the best flight burns nothing at all.';
     const at = (/** @type {best_second} */ s) =>
         `${s.time} ${unit('time')}, at ${s.altitude} ${unit('altitude')}`;
-    const first = burn.time === 0 ? 'burns from the start' :
-                                    `falls freely until ${at(burn)}, then burns`;
+    const first =
+        burn.time === 0 ? 'burns from the start' : `falls freely until ${at(burn)}, then burns`;
     const thrust = full ? `, at full thrust from ${at(full)}` : '';
     return `Hint: the best flight ${first}${thrust}.`;
   }
 
   // Returns the address that replays `flight`: its start, then its rates.
   function replay_address(/** @type {best_flight} */ flight) {
-    const answers = [flight.altitude, flight.start_fuel,
-      ...flight.flown.slice(0, -1).filter((s) => Number(s.fuel) > 0).map((s) => String(s.rate))];
+    const answers = [
+      flight.altitude, flight.start_fuel,
+      ...flight.flown.slice(0, -1).filter((s) => Number(s.fuel) > 0).map((s) => String(s.rate))
+    ];
     const link = answers.map((answer) => flight_link.piece(`${answer}\n`)).join('');
     return page_address() + flight_link.fragment({link, ended: false});
   }
@@ -182,8 +182,9 @@ function best_landing_view({best, hint, links, replay, challenge}, {chart, texts
       /** @type {best_flight} */ flight, /** @type {flight_track} */ track,
       /** @type {flight_result} */ result) {
     const from = `${flight.altitude} ${unit('altitude')} with ${flight.start_fuel} ${unit('fuel')}`;
-    const proof = flight.gap === null ? '' :
-                                        ` (the search was cut short: one up to ${flight.gap} better may exist)`;
+    const proof = flight.gap === null ?
+        '' :
+        ` (the search was cut short: one up to ${flight.gap} better may exist)`;
     const none = flight.result.verdict === 'soft' ? '' : ', as no soft landing is possible';
     const you = result_words(result, track.touchdown ? String(track.touchdown.time) : null);
     const equal = flight_challenge.compare(result, flight.result) >= 0 ? ', the best possible' : '';
@@ -198,8 +199,8 @@ function best_landing_view({best, hint, links, replay, challenge}, {chart, texts
     hint.textContent = result.verdict === 'soft' ? '' : hint_of(flight);
     hint.hidden = hint.textContent === '';
     replay.href = replay_address(flight);
-    challenge.href = page_address() +
-        flight_challenge.fragment(flight.altitude, flight.start_fuel, result);
+    challenge.href =
+        page_address() + flight_challenge.fragment(flight.altitude, flight.start_fuel, result);
     links.hidden = false;
     chart.draw(track, [{name: 'best', track: track_of(flight)}]);
   }

@@ -24,7 +24,11 @@ const flight_challenge = (() => {
   // person types.
   const answer_form = /^[0-9+\-.eE]{1,40}$/;
   /** @type {Record<string, RegExp>} */
-  const figure_forms = {soft: /^\d{1,10}$/, hard: /^-?\d{1,10}\.\d\d$/, crash: /^-?\d{1,10}\.\d\d$/};
+  const figure_forms = {
+    soft: /^\d{1,10}$/,
+    hard: /^-?\d{1,10}\.\d\d$/,
+    crash: /^-?\d{1,10}\.\d\d$/
+  };
   const shown = (/** @type {string} */ text) => JSON.stringify(text.slice(0, 40));
 
   /**
@@ -42,7 +46,7 @@ const flight_challenge = (() => {
    * what of it could not be used; null for a fragment that is no challenge.
    * @param {string} fragment @returns {challenge | null}
    */
-  function of(fragment) {
+  function of (fragment) {
     const [first, ...rest] = fragment.slice(1).split('&');
     if (!first.startsWith(start_field)) return null;
     const start = first.slice(start_field.length).split(',');
@@ -56,14 +60,17 @@ const flight_challenge = (() => {
     const unknown = rest.filter((field) => field !== beat_text);
     const problems = [];
     if (beat === null) {
-      const what = beat_text === undefined ? 'This challenge holds no result to beat' :
+      const what = beat_text === undefined ?
+          'This challenge holds no result to beat' :
           `This challenge's result to beat, ${shown(beat_text.slice(beat_field.length))}, is not ` +
               'a verdict and its figure';
-      problems.push(`${what} (as "beat=soft,150" or "beat=crash,-23.41"): the flight is flown ` +
+      problems.push(
+          `${what} (as "beat=soft,150" or "beat=crash,-23.41"): the flight is flown ` +
           'without it.');
     }
     if (unknown.length > 0)
-      problems.push(`This link's ${shown(unknown.join('&'))} means nothing here: it is left aside.`);
+      problems.push(
+          `This link's ${shown(unknown.join('&'))} means nothing here: it is left aside.`);
     const sends = start.map((answer) => `${answer}\n`);
     return {flight: {sends, ended: false, problem: problems.join(' ') || null}, beat};
   }
@@ -87,8 +94,9 @@ const flight_challenge = (() => {
     },
     // Returns the fragment of a challenge from `altitude` and `fuel` to beat
     // `result`.
-    fragment: (/** @type {string} */ altitude, /** @type {string} */ fuel,
-               /** @type {flight_result} */ result) =>
-        `#${start_field}${altitude},${fuel}&${beat_field}${result.verdict},${result.figure}`,
+    fragment:
+        (/** @type {string} */ altitude, /** @type {string} */ fuel,
+         /** @type {flight_result} */ result) =>
+            `#${start_field}${altitude},${fuel}&${beat_field}${result.verdict},${result.figure}`,
   };
 })();

@@ -636,12 +636,16 @@ async function best_shown() {
   const best = document.getElementById('best');
   while (!best.textContent.startsWith('Best') && !best.textContent.includes('could not'))
     await new Promise((go) => setTimeout(go, 20));
-  const link = (id) => !document.getElementById('best-links').hidden && document.getElementById(id).href;
+  const link = (id) =>
+      !document.getElementById('best-links').hidden && document.getElementById(id).href;
   const ghost = (name) => document.querySelector(`#chart .best .${name}`)?.points.length ?? 0;
   return {
-    words: best.textContent, hint: document.getElementById('best-hint').textContent,
-    replay: link('best-replay'), challenge: link('challenge'),
-    ghost: [ghost('altitude'), ghost('velocity')], slice: Number(best.dataset.longestSliceMs),
+    words: best.textContent,
+    hint: document.getElementById('best-hint').textContent,
+    replay: link('best-replay'),
+    challenge: link('challenge'),
+    ghost: [ghost('altitude'), ghost('velocity')],
+    slice: Number(best.dataset.longestSliceMs),
     search: Number(best.dataset.searchMs)
   };
 }
