@@ -22,6 +22,7 @@ int fly(console& io) {
   if (!initial_fuel) return abandon(io);
   print_cutoff_heading(io);
 
+  const rate_accelerations accelerations = accelerations_for(lunar_gravity);
   flight_state s = initial_state(*initial_altitude, *initial_fuel);
   while (s.altitude > 0.0) {
     std::int32_t rate = 0;
@@ -33,7 +34,7 @@ int fly(console& io) {
     } else {
       print_out_of_fuel(io, s.time, s.altitude, s.velocity);
     }
-    s = state_after_second(s, lunar_gravity, rate);
+    s = state_after_second(s, accelerations, rate);
   }
 
   print_landing_heading(io);
