@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "big_fixed2.h"
 #include "binary64.h"
-#include "console_io.h"
 #include "wide_uint.h"
 
 namespace {
@@ -31,73 +31,79 @@ int decimal_digits(std::uint32_t value) {
   return estimate + (value >= powers_of_ten[estimate] ? 1 : 0);
 }
 
-// Writes the decimal digits of value so that they end just before `end`,
-// two per step. Dividing a 32-bit value by 100 is a multiplication on
-// every target, where a 64-bit division is a library call on some.
-void put_digits_before(char* end, std::uint32_t value) {
-  while (value >= 100) {
-    end -= 2;
-    const std::uint32_t rest = value / 100;
-    std::memcpy(end, digit_pairs + std::size_t{2} * (value - 100 * rest), 2);
-    value = rest;
-  }
-  if (value >= 10) {
-    std::memcpy(end - 2, digit_pairs + std::size_t{2} * value, 2);
-  } else {
-    end[-1] = static_cast<char>('0' + value);
-  }
+// Writes `value`, below 100, as two digits at p.
+void put_two_digits(char* p, std::uint32_t value) {
+  std::memcpy(p, digit_pairs + std::size_t{2} * value, 2);
+}
+
+// Writes `value`, below 10^4, as exactly four digits at p.
+void put_four_digits(char* p, std::uint32_t value) {
+  const std::uint32_t high = value / 100;
+  put_two_digits(p, high);
+  put_two_digits(p + 2, value - 100 * high);
 }
 
 // Writes `value`, below 10^8, as exactly eight digits at p.
 void put_eight_digits(char* p, std::uint32_t value) {
   const std::uint32_t high = value / 10000;
-  const std::uint32_t low = value - 10000 * high;
-  const std::uint32_t parts[] = {high / 100, high % 100, low / 100, low % 100};
-  for (int i = 0; i < 4; ++i)
-    std::memcpy(p + 2 * i, digit_pairs + std::size_t{2} * parts[i], 2);
+  put_four_digits(p, high);
+  put_four_digits(p + 4, value - 10000 * high);
 }
 
-// Writes the blanks that right-align `length` characters in `width` (at
-// most 32) and returns where the characters go. It stores whole blocks of
-// blanks, up to 32 bytes from p; what the field's characters do not cover
-// is scratch, past the field's end.
-char* put_padding(char* p, int length, int width) {
-  if (length >= width) return p;
-  std::memcpy(p, blanks, 16);
-  if (width > 16) std::memcpy(p + 16, blanks, 16);
-  return p + (width - length);
-}
-
-// Writes a number's sign and whole part, `whole` below 2^58, right-aligned
-// in `width` with `tail` more characters still to follow (the decimals);
-// returns the end of the digits.
+// Writes the decimal digits of value so that they end just before `end`:
+// the low eight or four digits in one straight run, then what is left two
+// at a time. Dividing a 32-bit value by a constant is a multiplication on
+// every target, where a 64-bit division is a library call on some.
 //
-// A whole part beyond 32 bits is split at 10^8 by a multiplication instead
-// of a division: 2^84 / 10^8 rounded up, times the value, over 2^84. That
-// exceeds the true quotient by less than value * 4701184 / 2^84 / 10^8,
-// which stays below the gap to the next whole quotient for every value
-// below 2^61.
-char* put_sign_and_whole(char* p, bool negative, std::uint64_t whole, int tail, int width) {
-  if (whole <= 0xffffffffu) {
-    const auto small = static_cast<std::uint32_t>(whole);
-    const int digits = decimal_digits(small);
-    p = put_padding(p, digits + tail + (negative ? 1 : 0), width);
-    *p = '-';
-    p += negative ? 1 : 0;
-    put_digits_before(p + digits, small);
-    return p + digits;
+// Returns end + tail: the writers below place everything after the digits
+// first and make this their last call, which then needs no frame of theirs.
+char* put_digits_before(char* end, std::uint32_t value, int tail) {
+  char* const result = end + tail;
+  if (value >= 100000000) {
+    const std::uint32_t high = value / 100000000;
+    end -= 8;
+    put_eight_digits(end, value - 100000000 * high);
+    value = high;
+  } else if (value >= 10000) {
+    const std::uint32_t high = value / 10000;
+    end -= 4;
+    put_four_digits(end, value - 10000 * high);
+    value = high;
   }
-  constexpr std::uint64_t hundred_million = 100000000u;
-  constexpr std::uint64_t reciprocal = 193428131138340668u;  // ceil(2^84 / 10^8)
-  const auto high = static_cast<std::uint32_t>(wide_mul(whole, reciprocal).hi >> 20);
-  const auto low = static_cast<std::uint32_t>(whole - high * hundred_million);
-  const int high_digits = decimal_digits(high);
-  p = put_padding(p, high_digits + 8 + tail + (negative ? 1 : 0), width);
-  *p = '-';
-  p += negative ? 1 : 0;
-  put_digits_before(p + high_digits, high);
-  put_eight_digits(p + high_digits, low);
-  return p + high_digits + 8;
+  if (value >= 100) {  // value < 10^4 here
+    const std::uint32_t high = value / 100;
+    end -= 2;
+    put_two_digits(end, value - 100 * high);
+    value = high;
+  }
+  if (value >= 10) {
+    put_two_digits(end - 2, value);
+  } else {
+    end[-1] = static_cast<char>('0' + value);
+  }
+  return result;
+}
+
+// Writes the blanks and the sign that begin a field of `width` (at most 32)
+// whose digits and what follows them take `length` characters; returns
+// where the digits go. The blanks are stored in whole blocks, up to 32
+// bytes from p; what the field's characters do not cover is scratch, past
+// the field's end.
+char* put_field_start(char* p, bool negative, int length, int width) {
+  length += negative ? 1 : 0;
+  if (length < width) {
+    std::memcpy(p, blanks, 16);
+    if (width > 16) std::memcpy(p + 16, blanks, 16);
+    p += width - length;
+  }
+  *p = '-';  // covered by the first digit unless negative
+  return p + (negative ? 1 : 0);
+}
+
+// Writes the point and the two decimals at p.
+void put_decimals(char* p, std::uint32_t hundredths) {
+  *p = '.';
+  put_two_digits(p + 1, hundredths);
 }
 
 // A zero or finite value's magnitude below 2^55 split at its point: the
@@ -144,91 +150,42 @@ bool split_at_point(const binary64_magnitude& magnitude, whole_and_hundredths& r
   return true;
 }
 
-// Writes the decimal digits of significand * 2^exponent (exponent >= 0, a
-// finite binary64's at most 1024 bits) so that they end just before `end`;
-// returns where they begin.
-//
-// The integer is held exactly in 32-bit limbs, least significant first, and
-// divided by 10^9 over and over; each remainder is nine more digits.
-char* put_big_integer_before(char* end, std::uint64_t significand, int exponent) {
-  constexpr int limb_count = 1024 / 32 + 2;
-  std::uint32_t limbs[limb_count] = {};
-  const int limb_shift = exponent / 32;
-  const int bit_shift = exponent % 32;
-  const std::uint64_t low = significand << bit_shift;  // significand < 2^53
-  const std::uint64_t high = bit_shift == 0 ? 0 : significand >> (64 - bit_shift);
-  limbs[limb_shift] = static_cast<std::uint32_t>(low);
-  limbs[limb_shift + 1] = static_cast<std::uint32_t>(low >> 32);
-  limbs[limb_shift + 2] = static_cast<std::uint32_t>(high);
-  int top = limb_shift + 3;  // limbs[top..] are zero
-
-  constexpr std::uint32_t billion = 1000000000u;
-  char* p = end;
-  for (;;) {
-    while (top > 0 && limbs[top - 1] == 0)
-      --top;
-    std::uint64_t remainder = 0;
-    for (int i = top - 1; i >= 0; --i) {
-      const std::uint64_t part = (remainder << 32) | limbs[i];
-      limbs[i] = static_cast<std::uint32_t>(part / billion);
-      remainder = part % billion;
-    }
-    const bool last = top == 0 || (top == 1 && limbs[0] == 0);
-    if (last) {
-      const auto digits = static_cast<std::uint32_t>(remainder);  // below 10^9
-      put_digits_before(p, digits);
-      return p - decimal_digits(digits);
-    }
-    for (int i = 0; i < 9; ++i) {
-      *--p = static_cast<char>('0' + remainder % 10);
-      remainder /= 10;
-    }
-  }
-}
-
-// Magnitudes of 2^55 and more, which are whole numbers, and the special
-// values: rare enough that their cost does not matter.
-char* put_fixed2_slowly(char* p, double x, int width) {
-  const binary64_fields value = binary64_fields_of(x);
-  char text[formatted_number_capacity];
-  char* const text_end = text + sizeof text;
-  char* begin = text_end;
-  const bool nan = !binary64_is_finite(value) && value.fraction != 0;
-  if (nan) {
-    begin -= 3;
-    put_text(begin, "nan");
-  } else if (!binary64_is_finite(value)) {
-    begin -= 3;
-    put_text(begin, "inf");
-  } else {
-    const binary64_magnitude magnitude = binary64_magnitude_of(value);
-    begin -= 3;
-    put_text(begin, ".00");
-    begin = put_big_integer_before(begin, magnitude.significand, magnitude.exponent);
-  }
-  if (value.negative && !nan) *--begin = '-';
-  const auto length = static_cast<std::size_t>(text_end - begin);
-  p = put_padding(p, static_cast<int>(length), width);
-  std::memcpy(p, begin, length);
-  return p + length;
-}
-
 }  // namespace
 
 char* put_integer(char* p, std::int32_t value, int width) {
   const bool negative = value < 0;
-  const std::uint32_t bits = static_cast<std::uint32_t>(value);
-  return put_sign_and_whole(p, negative, negative ? 0 - bits : bits, 0, width);
+  const auto bits = static_cast<std::uint32_t>(value);
+  const std::uint32_t magnitude = negative ? 0 - bits : bits;
+  const int digits = decimal_digits(magnitude);
+  p = put_field_start(p, negative, digits, width) + digits;
+  return put_digits_before(p, magnitude, 0);
 }
 
+// A whole part beyond 32 bits is split at 10^8 by a multiplication instead
+// of a division: 2^84 / 10^8 rounded up, times the value, over 2^84. That
+// exceeds the true quotient by less than value * 4701184 / 2^84 / 10^8,
+// which stays below the gap to the next whole quotient for every value
+// below 2^61; the whole part is below 2^55 here.
 char* put_fixed2(char* p, double value, int width) {
   const binary64_fields fields = binary64_fields_of(value);
   whole_and_hundredths parts{};
   if (!binary64_is_finite(fields) || !split_at_point(binary64_magnitude_of(fields), parts)) {
-    return put_fixed2_slowly(p, value, width);
+    return put_big_fixed2(p, value, width);
   }
-  p = put_sign_and_whole(p, fields.negative, parts.whole, 3, width);
-  *p = '.';
-  std::memcpy(p + 1, digit_pairs + std::size_t{2} * parts.hundredths, 2);
-  return p + 3;
+  if (parts.whole <= 0xffffffffu) {
+    const auto whole = static_cast<std::uint32_t>(parts.whole);
+    const int digits = decimal_digits(whole);
+    p = put_field_start(p, fields.negative, digits + 3, width) + digits;
+    put_decimals(p, parts.hundredths);
+    return put_digits_before(p, whole, 3);
+  }
+  constexpr std::uint64_t hundred_million = 100000000u;
+  constexpr std::uint64_t reciprocal = 193428131138340668u;  // ceil(2^84 / 10^8)
+  const auto high = static_cast<std::uint32_t>(wide_mul(parts.whole, reciprocal).hi >> 20);
+  const auto low = static_cast<std::uint32_t>(parts.whole - high * hundred_million);
+  const int high_digits = decimal_digits(high);
+  p = put_field_start(p, fields.negative, high_digits + 11, width) + high_digits;
+  put_eight_digits(p, low);
+  put_decimals(p + 8, parts.hundredths);
+  return put_digits_before(p, high, 11);
 }
