@@ -113,7 +113,7 @@ bool read_short_integer(input_buffer& in, integer_answer& answer) {
 
 }  // namespace
 
-integer_answer read_integer(console& io) {
+integer_answer read_integer_in_full(console& io) {
   integer_answer answer{};
   if (read_short_integer(io.in, answer)) return answer;
   if (!skip_white_space(io)) return {read_status::end_of_input, 0};
