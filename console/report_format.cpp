@@ -13,22 +13,41 @@ constexpr char digit_pairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-constexpr std::uint32_t powers_of_ten[] = {
-    1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u,
+// For each bit length of a 32-bit value, the digit count of its smallest
+// value in the upper half, plus 2^32 - 10^d when the next power of ten,
+// 10^d, falls among the values of that length: adding the entry to the
+// value carries into the upper half exactly when the value reaches it.
+// There is at most one power of ten among the values of one bit length.
+struct digit_count_entries {
+  std::uint64_t by_length[33];
 };
+constexpr digit_count_entries make_digit_count_entries() {
+  digit_count_entries table{};
+  std::uint64_t power = 10;  // the least power of ten above the lowest value of the length
+  std::uint64_t count = 1;   // the digit count of that lowest value
+  for (int length = 1; length <= 32; ++length) {
+    const std::uint64_t lowest = std::uint64_t{1} << (length - 1);
+    if (lowest >= power) {
+      power *= 10;
+      ++count;
+    }
+    const bool reached = power < (lowest << 1);
+    table.by_length[length] = (count << 32) + (reached ? (std::uint64_t{1} << 32) - power : 0);
+  }
+  return table;
+}
+constexpr digit_count_entries digit_counts = make_digit_count_entries();
 
 // Thirty-two blanks, the most padding a field of width 32 takes.
 constexpr char blanks[] = "                                ";
 
-// Returns how many decimal digits `value` has (1 for zero). The bit length
-// times log10(2), as 1233 / 4096, is the digit count or one more. Setting
-// the low bit makes zero count as one and moves no value across a power of
-// ten, all of which from 10 up are even.
+// Returns how many decimal digits `value` has (1 for zero), from its bit
+// length and one addition. Setting the low bit makes zero count as one and
+// moves no value across a power of ten, all of which from 10 up are even.
 int decimal_digits(std::uint32_t value) {
   value |= 1;
-  const int bits = 64 - leading_zeros64(value);
-  const int estimate = (bits * 1233) >> 12;
-  return estimate + (value >= powers_of_ten[estimate] ? 1 : 0);
+  const int length = 64 - leading_zeros64(value);
+  return static_cast<int>((value + digit_counts.by_length[length]) >> 32);
 }
 
 // Writes `value`, below 100, as two digits at p.
