@@ -25,7 +25,3 @@ double altitude_after_second(double altitude, double velocity, double accelerati
 double velocity_after_second(double velocity, double acceleration) {
   return to_binary64(to_extended(velocity) + to_extended(acceleration));
 }
-
-std::int32_t fuel_after_second(std::int32_t fuel, std::int32_t rate) {
-  return fuel - rate;
-}

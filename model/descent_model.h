@@ -100,7 +100,9 @@ double altitude_after_second(double altitude, double velocity, double accelerati
 double velocity_after_second(double velocity, double acceleration);
 
 // Returns fuel - rate. Needs rate <= fuel, so the result is never negative.
-std::int32_t fuel_after_second(std::int32_t fuel, std::int32_t rate);
+constexpr std::int32_t fuel_after_second(std::int32_t fuel, std::int32_t rate) {
+  return fuel - rate;
+}
 
 // The acceleration of each rate a second can burn under one gravity:
 // by_rate[r] is acceleration_for_rate(gravity, r). Plain data, made once
