@@ -211,11 +211,11 @@ char* put_fixed2(char* p, double value, int width) {
 
 bool fixed2_hundredths(double value, std::int64_t& result) {
   const binary64_fields fields = binary64_fields_of(value);
-  std::uint64_t scaled = 0;
-  if (!binary64_is_finite(fields) || !hundredths(binary64_magnitude_of(fields), scaled)) {
+  whole_and_hundredths parts{};
+  if (!binary64_is_finite(fields) || !split_at_point(binary64_magnitude_of(fields), parts)) {
     return false;
   }
-  const auto magnitude = static_cast<std::int64_t>(scaled);
+  const auto magnitude = static_cast<std::int64_t>(parts.whole * 100 + parts.hundredths);
   result = fields.negative ? -magnitude : magnitude;
   return true;
 }
