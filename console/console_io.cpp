@@ -39,12 +39,6 @@ void console_open(console& io, int input_fd, int output_fd) {
   io.in.error = 0;
 }
 
-void write_text(output_buffer& out, std::string_view text) {
-  if (text.size() > output_buffer_size - out.used) flush_output(out);
-  std::memcpy(out.bytes + out.used, text.data(), text.size());
-  out.used += text.size();
-}
-
 void flush_output(output_buffer& out) {
   write_unless_failed(out, out.bytes, out.used);
   out.used = 0;

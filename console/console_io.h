@@ -64,10 +64,6 @@ struct console {
 // Prepares `io` to read from input_fd and write to output_fd, both empty.
 void console_open(console& io, int input_fd, int output_fd);
 
-// Appends `text` to the output, writing the buffer out first if it is full.
-// Needs text.size() <= output_buffer_size, as every text of the program is.
-void write_text(output_buffer& out, std::string_view text);
-
 // Writes out everything buffered; after a failed write, drops it.
 void flush_output(output_buffer& out);
 
@@ -95,18 +91,38 @@ inline void output_commit(output_buffer& out, const char* end) {
   out.used = static_cast<std::size_t>(end - out.bytes);
 }
 
-// Copies `text` to `p` and returns the end of the copy. It goes eight bytes
-// at a time, then byte by byte: inlined with a literal, the copy unrolls
-// into plain loads and stores on every target, where a call to memcpy for a
-// few bytes would cost more than the copy (on WebAssembly, many times more).
+// Copies `text` to `p` and returns the end of the copy. It goes sixteen
+// bytes at a time, the last block overlapping the one before, and shorter
+// texts in two overlapping halves: inlined with a constant text, the copy
+// becomes a few plain loads and stores on every target, where a call to
+// memcpy for a few bytes would cost more than the copy (on WebAssembly,
+// many times more).
 inline char* put_text(char* p, std::string_view text) {
   const std::size_t size = text.size();
-  std::size_t at = 0;
-  for (; at + 8 <= size; at += 8)
-    std::memcpy(p + at, text.data() + at, 8);
-  for (; at < size; ++at)
-    p[at] = text[at];
+  const char* from = text.data();
+  if (size >= 16) {
+    for (std::size_t at = 0; at + 16 < size; at += 16)
+      std::memcpy(p + at, from + at, 16);
+    std::memcpy(p + size - 16, from + size - 16, 16);
+  } else if (size >= 8) {
+    std::memcpy(p, from, 8);
+    std::memcpy(p + size - 8, from + size - 8, 8);
+  } else if (size >= 4) {
+    std::memcpy(p, from, 4);
+    std::memcpy(p + size - 4, from + size - 4, 4);
+  } else {
+    for (std::size_t at = 0; at < size; ++at)
+      p[at] = from[at];
+  }
   return p + size;
+}
+
+// Appends `text` to the output, writing the buffer out first if it is full.
+// Needs text.size() <= output_buffer_size, as every text of the program is.
+// Inline, so that a constant text is copied as put_text copies it.
+inline void write_text(output_buffer& out, std::string_view text) {
+  if (text.size() > output_buffer_size - out.used) flush_output(out);
+  out.used = static_cast<std::size_t>(put_text(out.bytes + out.used, text) - out.bytes);
 }
 
 // Returns whether more input arrived. Moves the unparsed bytes to the front,

@@ -7,8 +7,10 @@
 
 namespace {
 
+// Tab, newline, vertical tab, form feed and carriage return are the five
+// codes from 9 to 13.
 bool is_space(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+  return c == ' ' || static_cast<unsigned>(c - '\t') <= '\r' - '\t';
 }
 
 bool is_digit(int c) {
@@ -84,9 +86,36 @@ void append(real_text& text, int c) {
   }
 }
 
+// The usual answer, short and unsigned, read straight from the buffer:
+// white space, then one to nine digits (which fit in 32 bits) followed by
+// a byte that is no digit, all already read in. Returns true and consumes
+// them if that is what the buffer holds; otherwise returns false and
+// leaves the answer to the general reader, having consumed only white
+// space.
+bool read_short_integer(input_buffer& in, integer_answer& answer) {
+  std::size_t at = in.begin;
+  while (at < in.end && is_space(static_cast<unsigned char>(in.bytes[at])))
+    ++at;
+  in.begin = at;
+  const std::size_t longest_end = at + 9;
+  std::uint32_t value = 0;
+  for (; at < in.end; ++at) {
+    const unsigned digit = static_cast<unsigned char>(in.bytes[at]) - unsigned{'0'};
+    if (digit > 9) break;
+    if (at == longest_end) return false;
+    value = value * 10 + digit;
+  }
+  if (at == in.begin || at == in.end) return false;
+  in.begin = at;
+  answer = {read_status::number, static_cast<std::int32_t>(value)};
+  return true;
+}
+
 }  // namespace
 
-integer_answer read_integer(console& io) {
+integer_answer read_integer_in_full(console& io) {
+  integer_answer answer{};
+  if (read_short_integer(io.in, answer)) return answer;
   if (!skip_white_space(io)) return {read_status::end_of_input, 0};
   if (!number_starts_here(io)) {
     drop_token(io);

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "big_fixed2.h"
 #include "binary64.h"
-#include "console_io.h"
 #include "wide_uint.h"
 
 namespace {
@@ -13,202 +13,209 @@ constexpr char digit_pairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-constexpr std::uint64_t powers_of_ten[] = {
-    1u,
-    10u,
-    100u,
-    1000u,
-    10000u,
-    100000u,
-    1000000u,
-    10000000u,
-    100000000u,
-    1000000000u,
-    10000000000u,
-    100000000000u,
-    1000000000000u,
-    10000000000000u,
-    100000000000000u,
-    1000000000000000u,
-    10000000000000000u,
-    100000000000000000u,
-    1000000000000000000u,
-    10000000000000000000u,
+// For each bit length of a 32-bit value, the digit count of its smallest
+// value in the upper half, plus 2^32 - 10^d when the next power of ten,
+// 10^d, falls among the values of that length: adding the entry to the
+// value carries into the upper half exactly when the value reaches it.
+// There is at most one power of ten among the values of one bit length.
+struct digit_count_entries {
+  std::uint64_t by_length[33];
+};
+constexpr digit_count_entries make_digit_count_entries() {
+  digit_count_entries table{};
+  std::uint64_t power = 10;  // the least power of ten above the lowest value of the length
+  std::uint64_t count = 1;   // the digit count of that lowest value
+  for (int length = 1; length <= 32; ++length) {
+    const std::uint64_t lowest = std::uint64_t{1} << (length - 1);
+    if (lowest >= power) {
+      power *= 10;
+      ++count;
+    }
+    const bool reached = power < (lowest << 1);
+    table.by_length[length] = (count << 32) + (reached ? (std::uint64_t{1} << 32) - power : 0);
+  }
+  return table;
+}
+constexpr digit_count_entries digit_counts = make_digit_count_entries();
+
+// Thirty-two blanks, the most padding a field of width 32 takes.
+constexpr char blanks[] = "                                ";
+
+// Returns how many decimal digits `value` has (1 for zero), from its bit
+// length and one addition. Setting the low bit makes zero count as one and
+// moves no value across a power of ten, all of which from 10 up are even.
+int decimal_digits(std::uint32_t value) {
+  value |= 1;
+  const int length = 64 - leading_zeros64(value);
+  return static_cast<int>((value + digit_counts.by_length[length]) >> 32);
+}
+
+// Writes `value`, below 100, as two digits at p.
+void put_two_digits(char* p, std::uint32_t value) {
+  std::memcpy(p, digit_pairs + std::size_t{2} * value, 2);
+}
+
+// Writes `value`, below 10^4, as exactly four digits at p.
+void put_four_digits(char* p, std::uint32_t value) {
+  const std::uint32_t high = value / 100;
+  put_two_digits(p, high);
+  put_two_digits(p + 2, value - 100 * high);
+}
+
+// Writes `value`, below 10^8, as exactly eight digits at p.
+void put_eight_digits(char* p, std::uint32_t value) {
+  const std::uint32_t high = value / 10000;
+  put_four_digits(p, high);
+  put_four_digits(p + 4, value - 10000 * high);
+}
+
+// Writes the decimal digits of value so that they end just before `end`:
+// the low eight or four digits in one straight run, then what is left two
+// at a time. Dividing a 32-bit value by a constant is a multiplication on
+// every target, where a 64-bit division is a library call on some.
+//
+// Returns end + tail: the writers below place everything after the digits
+// first and make this their last call, which then needs no frame of theirs.
+char* put_digits_before(char* end, std::uint32_t value, int tail) {
+  char* const result = end + tail;
+  if (value >= 100000000) {
+    const std::uint32_t high = value / 100000000;
+    end -= 8;
+    put_eight_digits(end, value - 100000000 * high);
+    value = high;
+  } else if (value >= 10000) {
+    const std::uint32_t high = value / 10000;
+    end -= 4;
+    put_four_digits(end, value - 10000 * high);
+    value = high;
+  }
+  if (value >= 100) {  // value < 10^4 here
+    const std::uint32_t high = value / 100;
+    end -= 2;
+    put_two_digits(end, value - 100 * high);
+    value = high;
+  }
+  if (value >= 10) {
+    put_two_digits(end - 2, value);
+  } else {
+    end[-1] = static_cast<char>('0' + value);
+  }
+  return result;
+}
+
+// Writes the blanks and the sign that begin a field of `width` (at most 32)
+// whose digits and what follows them take `length` characters; returns
+// where the digits go. The blanks are stored in whole blocks, up to 32
+// bytes from p; what the field's characters do not cover is scratch, past
+// the field's end.
+char* put_field_start(char* p, bool negative, int length, int width) {
+  length += negative ? 1 : 0;
+  if (length < width) {
+    std::memcpy(p, blanks, 16);
+    if (width > 16) std::memcpy(p + 16, blanks, 16);
+    p += width - length;
+  }
+  *p = '-';  // covered by the first digit unless negative
+  return p + (negative ? 1 : 0);
+}
+
+// Writes the point and the two decimals at p.
+void put_decimals(char* p, std::uint32_t hundredths) {
+  *p = '.';
+  put_two_digits(p + 1, hundredths);
+}
+
+// A zero or finite value's magnitude below 2^55 split at its point: the
+// whole part, and the hundredths of the rest rounded to nearest, ties to
+// even (a carry into the whole part already made).
+struct whole_and_hundredths {
+  std::uint64_t whole;
+  std::uint32_t hundredths;
 };
 
-// Returns how many decimal digits `value` has (1 for zero). The bit length
-// times log10(2), as 1233 / 4096, is the digit count or one more. Setting
-// the low bit makes zero count as one and moves no value across a power of
-// ten, all of which from 10 up are even.
-int decimal_digits(std::uint64_t value) {
-  value |= 1;
-  const int bits = 64 - leading_zeros64(value);
-  const int estimate = (bits * 1233) >> 12;
-  return estimate + 1 - (value < powers_of_ten[estimate] ? 1 : 0);
-}
-
-// Writes the decimal digits of value so that they end just before `end`.
-// Two digits per step, in 32-bit arithmetic once the value fits, where
-// dividing by 100 is cheapest.
-void put_digits_before(char* end, std::uint64_t value) {
-  while (value > 0xffffffffu) {
-    end -= 2;
-    std::memcpy(end, digit_pairs + 2 * (value % 100), 2);
-    value /= 100;
-  }
-  auto small = static_cast<std::uint32_t>(value);
-  while (small >= 100) {
-    end -= 2;
-    std::memcpy(end, digit_pairs + std::size_t{2} * (small % 100), 2);
-    small /= 100;
-  }
-  if (small >= 10) {
-    end -= 2;
-    std::memcpy(end, digit_pairs + std::size_t{2} * small, 2);
-  } else {
-    *--end = static_cast<char>('0' + small);
-  }
-}
-
-// Writes the blanks that right-align `length` characters in `width`.
-char* put_padding(char* p, int length, int width) {
-  while (length < width) {
-    *p++ = ' ';
-    ++length;
-  }
-  return p;
-}
-
-// Returns the magnitude of a zero or finite value in hundredths, rounded to
-// nearest even, or false when that would not fit in 63 bits.
+// Splits the magnitude, or returns false when it is 2^55 or more.
 //
-// The magnitude is m * 2^e with an integer significand m < 2^53; m * 100
-// needs at most 60 bits, so the scaled value is that integer shifted by e,
-// and the bits shifted out decide the rounding exactly.
-bool hundredths(const binary64_magnitude& magnitude, std::uint64_t& result) {
-  const std::uint64_t scaled = magnitude.significand * 100;
+// The magnitude is m * 2^e with an integer significand m < 2^53. The bits
+// below the point, as a fraction of 2^64, times 100 give the hundredths in
+// the high half of the product and the rest in the low half, exactly, so
+// the low half decides the rounding. The parity a tie goes by is the last
+// decimal's, which is the hundredths' own. Below 2^-12 (e < -64) the
+// value is under a quarter of a hundredth, which rounds to zero.
+bool split_at_point(const binary64_magnitude& magnitude, whole_and_hundredths& result) {
+  const std::uint64_t m = magnitude.significand;
   const int exponent = magnitude.exponent;
   if (exponent >= 0) {
-    if (exponent > 2) return false;  // 2^60 * 2^3 would pass 63 bits
-    result = scaled << exponent;
+    if (exponent > 2) return false;
+    result = {m << exponent, 0};
     return true;
   }
   const int shift = -exponent;
-  if (shift > 61) {  // scaled < 2^60 <= 2^(shift - 2): below a half
-    result = 0;
-    return true;
+  std::uint64_t whole = 0;
+  std::uint64_t fraction = 0;
+  if (shift < 64) {
+    whole = m >> shift;
+    fraction = m << (64 - shift);
+  } else if (shift == 64) {
+    fraction = m;
   }
-  const std::uint64_t whole = scaled >> shift;
-  result = whole + (rounds_up_to_nearest_even(whole, scaled << (64 - shift)) ? 1 : 0);
+  const wide_uint scaled = wide_mul(fraction, 100);
+  auto hundredths = static_cast<std::uint32_t>(scaled.hi);
+  if (rounds_up_to_nearest_even(hundredths, scaled.lo)) ++hundredths;
+  if (hundredths == 100) {
+    hundredths = 0;
+    ++whole;
+  }
+  result = {whole, hundredths};
   return true;
-}
-
-// Writes the decimal digits of significand * 2^exponent (exponent >= 0, a
-// finite binary64's at most 1024 bits) so that they end just before `end`;
-// returns where they begin.
-//
-// The integer is held exactly in 32-bit limbs, least significant first, and
-// divided by 10^9 over and over; each remainder is nine more digits.
-char* put_big_integer_before(char* end, std::uint64_t significand, int exponent) {
-  constexpr int limb_count = 1024 / 32 + 2;
-  std::uint32_t limbs[limb_count] = {};
-  const int limb_shift = exponent / 32;
-  const int bit_shift = exponent % 32;
-  const std::uint64_t low = significand << bit_shift;  // significand < 2^53
-  const std::uint64_t high = bit_shift == 0 ? 0 : significand >> (64 - bit_shift);
-  limbs[limb_shift] = static_cast<std::uint32_t>(low);
-  limbs[limb_shift + 1] = static_cast<std::uint32_t>(low >> 32);
-  limbs[limb_shift + 2] = static_cast<std::uint32_t>(high);
-  int top = limb_shift + 3;  // limbs[top..] are zero
-
-  constexpr std::uint32_t billion = 1000000000u;
-  char* p = end;
-  for (;;) {
-    while (top > 0 && limbs[top - 1] == 0)
-      --top;
-    std::uint64_t remainder = 0;
-    for (int i = top - 1; i >= 0; --i) {
-      const std::uint64_t part = (remainder << 32) | limbs[i];
-      limbs[i] = static_cast<std::uint32_t>(part / billion);
-      remainder = part % billion;
-    }
-    const bool last = top == 0 || (top == 1 && limbs[0] == 0);
-    if (last) {
-      put_digits_before(p, remainder);
-      return p - decimal_digits(remainder);
-    }
-    for (int i = 0; i < 9; ++i) {
-      *--p = static_cast<char>('0' + remainder % 10);
-      remainder /= 10;
-    }
-  }
-}
-
-// Magnitudes of 2^55 and more, which are whole numbers, and the special
-// values: rare enough that their cost does not matter.
-char* put_fixed2_slowly(char* p, double x, int width) {
-  const binary64_fields value = binary64_fields_of(x);
-  char text[formatted_number_capacity];
-  char* const text_end = text + sizeof text;
-  char* begin = text_end;
-  const bool nan = !binary64_is_finite(value) && value.fraction != 0;
-  if (nan) {
-    begin -= 3;
-    put_text(begin, "nan");
-  } else if (!binary64_is_finite(value)) {
-    begin -= 3;
-    put_text(begin, "inf");
-  } else {
-    const binary64_magnitude magnitude = binary64_magnitude_of(value);
-    begin -= 3;
-    put_text(begin, ".00");
-    begin = put_big_integer_before(begin, magnitude.significand, magnitude.exponent);
-  }
-  if (value.negative && !nan) *--begin = '-';
-  const auto length = static_cast<std::size_t>(text_end - begin);
-  p = put_padding(p, static_cast<int>(length), width);
-  std::memcpy(p, begin, length);
-  return p + length;
 }
 
 }  // namespace
 
 char* put_integer(char* p, std::int32_t value, int width) {
   const bool negative = value < 0;
-  const std::int64_t wide = value;  // where -INT32_MIN fits
-  const auto magnitude = static_cast<std::uint64_t>(negative ? -wide : wide);
+  const auto bits = static_cast<std::uint32_t>(value);
+  const std::uint32_t magnitude = negative ? 0 - bits : bits;
   const int digits = decimal_digits(magnitude);
-  p = put_padding(p, digits + (negative ? 1 : 0), width);
-  if (negative) *p++ = '-';
-  put_digits_before(p + digits, magnitude);
-  return p + digits;
+  p = put_field_start(p, negative, digits, width) + digits;
+  return put_digits_before(p, magnitude, 0);
 }
 
+// A whole part beyond 32 bits is split at 10^8 by a multiplication instead
+// of a division: 2^84 / 10^8 rounded up, times the value, over 2^84. That
+// exceeds the true quotient by less than value * 4701184 / 2^84 / 10^8,
+// which stays below the gap to the next whole quotient for every value
+// below 2^61; the whole part is below 2^55 here.
 char* put_fixed2(char* p, double value, int width) {
   const binary64_fields fields = binary64_fields_of(value);
-  std::uint64_t scaled = 0;
-  if (!binary64_is_finite(fields) || !hundredths(binary64_magnitude_of(fields), scaled)) {
-    return put_fixed2_slowly(p, value, width);
+  whole_and_hundredths parts{};
+  if (!binary64_is_finite(fields) || !split_at_point(binary64_magnitude_of(fields), parts)) {
+    return put_big_fixed2(p, value, width);
   }
-  const bool negative = fields.negative;
-  const std::uint64_t whole = scaled / 100;
-  const int digits = decimal_digits(whole);
-  p = put_padding(p, digits + 3 + (negative ? 1 : 0), width);
-  if (negative) *p++ = '-';
-  put_digits_before(p + digits, whole);
-  p += digits;
-  *p++ = '.';
-  std::memcpy(p, digit_pairs + 2 * (scaled % 100), 2);
-  return p + 2;
+  if (parts.whole <= 0xffffffffu) {
+    const auto whole = static_cast<std::uint32_t>(parts.whole);
+    const int digits = decimal_digits(whole);
+    p = put_field_start(p, fields.negative, digits + 3, width) + digits;
+    put_decimals(p, parts.hundredths);
+    return put_digits_before(p, whole, 3);
+  }
+  constexpr std::uint64_t hundred_million = 100000000u;
+  constexpr std::uint64_t reciprocal = 193428131138340668u;  // ceil(2^84 / 10^8)
+  const auto high = static_cast<std::uint32_t>(wide_mul(parts.whole, reciprocal).hi >> 20);
+  const auto low = static_cast<std::uint32_t>(parts.whole - high * hundred_million);
+  const int high_digits = decimal_digits(high);
+  p = put_field_start(p, fields.negative, high_digits + 11, width) + high_digits;
+  put_eight_digits(p, low);
+  put_decimals(p + 8, parts.hundredths);
+  return put_digits_before(p, high, 11);
 }
 
 bool fixed2_hundredths(double value, std::int64_t& result) {
   const binary64_fields fields = binary64_fields_of(value);
-  std::uint64_t scaled = 0;
-  if (!binary64_is_finite(fields) || !hundredths(binary64_magnitude_of(fields), scaled)) {
+  whole_and_hundredths parts{};
+  if (!binary64_is_finite(fields) || !split_at_point(binary64_magnitude_of(fields), parts)) {
     return false;
   }
-  const auto magnitude = static_cast<std::int64_t>(scaled);
+  const auto magnitude = static_cast<std::int64_t>(parts.whole * 100 + parts.hundredths);
   result = fields.negative ? -magnitude : magnitude;
   return true;
 }

@@ -8,8 +8,9 @@
 //
 // Why the program formats its own numbers: the reports are most of the
 // work of a long flight, and composed straight into the output buffer, with
-// digit pairs and a digit count from the bit length, they cost a fraction
-// of a trip through the C library's formatting. The digits must come out
+// digit pairs and a digit count from the bit length, in 32-bit steps that
+// need no division on any target, they cost a fraction of a trip through
+// the C library's formatting. The digits must come out
 // the same on every platform, which a C library's printf does not promise,
 // and C++'s floating-point to_chars is missing from some standard libraries
 // (libc++) and makes the program many times larger where present. The rare
@@ -21,9 +22,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// The most characters either formatter writes with a width of up to 32: a
-// finite binary64 has at most 309 integer digits, then sign, point and two
-// decimals; an int32 needs 11.
+// The room either formatter needs at p with a width of up to 32: a finite
+// binary64 has at most 309 integer digits, then sign, point and two
+// decimals; an int32 needs 11. The padding is stored in whole blocks, so
+// bytes past the returned end, within this room, may change too.
 constexpr std::size_t formatted_number_capacity = 320;
 
 // Writes `value` at p as "%*d" with the given width (at most 32); returns

@@ -1,5 +1,6 @@
 #include "reports.h"
 
+#include <initializer_list>
 #include <string_view>
 
 #include "dialogue_texts.h"
@@ -26,15 +27,32 @@ constexpr std::size_t out_of_fuel_capacity =
             text::out_of_fuel_velocity_label, text::out_of_fuel_end) +
     3 * formatted_number_capacity;
 
-// Writes a line of the state report at p: its label, `value` as "%4d" and
-// its unit; returns the end of what it wrote.
-char* put_line(char* p, std::string_view label, std::int32_t value, std::string_view unit) {
-  return put_text(put_integer(put_text(p, label), value, 4), unit);
+// A run of texts joined into one at compile time: where a number is
+// followed by its unit and the next line's label, the report copies one
+// text instead of two.
+template <std::size_t size>
+struct joined_text {
+  char chars[size];
+};
+
+template <std::size_t size>
+constexpr joined_text<size> join(std::initializer_list<std::string_view> texts) {
+  joined_text<size> result{};
+  std::size_t at = 0;
+  for (const std::string_view piece : texts) {
+    for (const char c : piece)
+      result.chars[at++] = c;
+  }
+  return result;
 }
 
-// The same for a quantity in metres: `value` as "%7.2f".
-char* put_line(char* p, std::string_view label, double value, std::string_view unit) {
-  return put_text(put_fixed2(put_text(p, label), value, 7), unit);
+template <const std::string_view&... texts>
+constexpr joined_text<size_of(texts...)> joined_chars = join<size_of(texts...)>({texts...});
+
+// Returns `texts` as one text, made at compile time.
+template <const std::string_view&... texts>
+constexpr std::string_view joined() {
+  return {joined_chars<texts...>.chars, size_of(texts...)};
 }
 
 }  // namespace
@@ -54,11 +72,17 @@ void print_landing_heading(console& io) {
 void print_lm_state(console& io, std::int32_t time, double altitude, double velocity,
                     std::int32_t fuel, std::int32_t rate) {
   char* p = output_space(io.out, state_report_capacity);
-  p = put_line(p, text::time_label, time, text::time_unit);
-  p = put_line(p, text::fuel_label, fuel, text::fuel_unit);
-  p = put_line(p, text::rate_label, rate, text::rate_unit);
-  p = put_line(p, text::altitude_label, altitude, text::altitude_unit);
-  p = put_line(p, text::velocity_label, velocity, text::velocity_unit);
+  p = put_text(p, text::time_label);
+  p = put_integer(p, time, 4);
+  p = put_text(p, joined<text::time_unit, text::fuel_label>());
+  p = put_integer(p, fuel, 4);
+  p = put_text(p, joined<text::fuel_unit, text::rate_label>());
+  p = put_integer(p, rate, 4);
+  p = put_text(p, joined<text::rate_unit, text::altitude_label>());
+  p = put_fixed2(p, altitude, 7);
+  p = put_text(p, joined<text::altitude_unit, text::velocity_label>());
+  p = put_fixed2(p, velocity, 7);
+  p = put_text(p, text::velocity_unit);
   output_commit(io.out, p);
 }
 

@@ -91,6 +91,7 @@ int fly_with(console& io, Voice voice) {
   if (!initial_fuel) return abandon(io, voice);
   voice.start(io);
 
+  const rate_accelerations accelerations = accelerations_for(lunar_gravity);
   flight_state s = initial_state(*initial_altitude, *initial_fuel);
   while (s.altitude > 0.0) {
     std::int32_t rate = 0;
@@ -101,7 +102,7 @@ int fly_with(console& io, Voice voice) {
     } else {
       voice.fall(io, s);
     }
-    s = state_after_second(s, lunar_gravity, rate);
+    s = state_after_second(s, accelerations, rate);
   }
   voice.touch_down(io, s);
   return flown_status;

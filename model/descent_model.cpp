@@ -8,6 +8,13 @@ double acceleration_for_rate(double gravity, std::int32_t rate) {
   return to_binary64(d * to_extended(gravity));
 }
 
+rate_accelerations accelerations_for(double gravity) {
+  rate_accelerations table{};
+  for (std::int32_t rate = lowest_rate; rate <= highest_rate; ++rate)
+    table.by_rate[rate] = acceleration_for_rate(gravity, rate);
+  return table;
+}
+
 double altitude_after_second(double altitude, double velocity, double acceleration) {
   const extended s = to_extended(altitude) + to_extended(velocity);
   const extended h = to_extended(acceleration) / to_extended(2.0);
@@ -17,8 +24,4 @@ double altitude_after_second(double altitude, double velocity, double accelerati
 
 double velocity_after_second(double velocity, double acceleration) {
   return to_binary64(to_extended(velocity) + to_extended(acceleration));
-}
-
-std::int32_t fuel_after_second(std::int32_t fuel, std::int32_t rate) {
-  return fuel - rate;
 }

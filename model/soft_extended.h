@@ -171,15 +171,20 @@ inline soft_extended soft_add_signed(soft_extended a, soft_extended b) {
   const std::int64_t gap = std::int64_t{a.exponent} - b.exponent;
   const int shift = gap > 130 ? 130 : static_cast<int>(gap);
 
+  // The smaller significand aligned to the larger: its bits that reach
+  // below the larger's lowest bit form `below`, a fraction of that bit
+  // scaled to 2^64 with anything further jammed into its lowest bit.
+  const wide_uint small = wide_shift_right_jam({b.significand, 0}, shift);
   if (a.negative == b.negative) {
-    // Both significands one bit down from the top, so that the sum's
-    // carry has room at bit 127.
-    const wide_uint big = {a.significand >> 1, a.significand << 63};
-    const wide_uint small = wide_shift_right_jam({b.significand >> 1, b.significand << 63}, shift);
-    return soft_normalize_round_and_pack(a.negative, a.exponent + 1, wide_add(big, small));
+    // The leading one sits at bit 63 of the sum or, after a carry, just
+    // above it: then one bit moves down into what decides the rounding,
+    // and the bit it pushes out stays as a jam.
+    const std::uint64_t sum = a.significand + small.hi;
+    if (sum >= a.significand) return soft_round_and_pack(a.negative, a.exponent, sum, small.lo);
+    const std::uint64_t below = ((sum & 1) << 63) | (small.lo >> 1) | (small.lo & 1);
+    return soft_round_and_pack(a.negative, a.exponent + 1, soft_top_bit | (sum >> 1), below);
   }
   const wide_uint big = {a.significand, 0};
-  const wide_uint small = wide_shift_right_jam({b.significand, 0}, shift);
   const wide_uint difference = wide_sub(big, small);
   if (difference.hi == 0 && difference.lo == 0) return soft_zero(false);  // x - x is +0
   // A shift of two or more loses at most one leading bit to the

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,18 +11,23 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "report_format.h"
 
 namespace {
 
+// The room starts full of a byte no writer puts there, so that a byte
+// left unwritten shows.
 std::string fixed2(double value, int width) {
   char chars[formatted_number_capacity];
+  std::memset(chars, '#', sizeof chars);
   return {chars, put_fixed2(chars, value, width)};
 }
 
 std::string integer(std::int32_t value, int width) {
   char chars[formatted_number_capacity];
+  std::memset(chars, '#', sizeof chars);
   return {chars, put_integer(chars, value, width)};
 }
 
@@ -123,6 +129,68 @@ TEST(FormatFixed2, AgreesWithPrintfOnGeneratedValues) {
   }
 }
 
+// Families of values where a writer changes course: each power of ten
+// (the digit count, the 32-bit and 64-bit paths, the split at 10^8), the
+// powers of two where the bit length changes, and the carries of the
+// rounding. Each family is walked `span` steps of `step` either side of
+// its centres, both signs, at widths on both sides of the length.
+struct fixed_family {
+  const char* what;
+  double first_centre;
+  double centre_factor;  // the next centre is the last times this
+  int centres;
+  double step;  // a step of zero steps by one unit in the last place
+  int span;
+};
+
+TEST(FormatFixed2, AgreesWithPrintfAroundEveryBoundary) {
+  const fixed_family families[] = {
+      {"powers of ten, by hundredths", 1.0, 10.0, 16, 0.01, 2000},
+      {"powers of ten, by the last place", 1.0, 10.0, 23, 0.0, 2000},
+      {"powers of two, by the last place", 1.0, 2.0, 64, 0.0, 500},
+      {"the two decimals' carries", 0.995, 10.0, 16, 0.0, 500},
+      {"2^32 hundredths and whole units", 42949672.96, 100.0, 2, 0.0, 3000},
+  };
+  const int widths[] = {0, 4, 7, 16, 17, 32};
+  for (const fixed_family& f : families) {
+    double centre = f.first_centre;
+    for (int c = 0; c < f.centres; ++c, centre *= f.centre_factor) {
+      for (const double sign : {1.0, -1.0}) {
+        double up = sign * centre;
+        double down = up;
+        for (int i = 0; i < f.span; ++i) {
+          for (const double value : {up, down}) {
+            const int width = widths[static_cast<unsigned>(i) % 6];
+            ASSERT_EQ(fixed2(value, width), printf_fixed2(value, width))
+                << f.what << ": " << std::hexfloat << value << " width " << width;
+          }
+          up = f.step != 0 ? sign * centre + f.step * (i + 1) : std::nextafter(up, 2 * up);
+          down = f.step != 0 ? sign * centre - f.step * (i + 1) : std::nextafter(down, 0.0);
+        }
+      }
+    }
+  }
+}
+
+TEST(FormatFixed2, AgreesWithPrintfOnEveryWholeLengthAndTie) {
+  std::mt19937_64 random(28);
+  for (int digits = 1; digits <= 17; ++digits) {
+    const double low = std::pow(10.0, digits - 1);
+    std::uniform_real_distribution<double> whole(digits == 1 ? 0.0 : low, 10 * low);
+    for (int i = 0; i < 20000; ++i) {
+      const double magnitude = whole(random);
+      // Ties at the third decimal are the multiples of 1/8 with an odd
+      // numerator; below 2^50 they are exact.
+      const double tie = std::floor(magnitude) + (2 * (i % 4) + 1) / 8.0;
+      for (const double value : {magnitude, -magnitude, tie, -tie}) {
+        const int width = i % 12;
+        ASSERT_EQ(fixed2(value, width), printf_fixed2(value, width))
+            << digits << " digits: " << std::hexfloat << value;
+      }
+    }
+  }
+}
+
 struct integer_case {
   std::int32_t value;
   int width;
@@ -154,6 +222,44 @@ TEST(FormatInteger, AgreesWithPrintfOnGeneratedValues) {
     char expected[32];
     const int n = std::snprintf(expected, sizeof expected, "%*d", width, value);
     ASSERT_EQ(integer(value, width), std::string(expected, static_cast<std::size_t>(n)));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+std::string printf_integer(std::int64_t value, int width) {
+  char chars[64];
+  const int n = std::snprintf(chars, sizeof chars, "%*lld", width, static_cast<long long>(value));
+  return {chars, static_cast<std::size_t>(n)};
+}
+
+TEST(FormatInteger, AgreesWithPrintfAroundEveryPowerOfTenAndTwo) {
+  std::vector<std::int64_t> centres = {0, INT32_MAX, std::int64_t{INT32_MIN}};
+  for (std::int64_t power = 1; power <= INT32_MAX; power *= 10)
+    centres.push_back(power);
+  for (int bits = 1; bits <= 31; ++bits)
+    centres.push_back(std::int64_t{1} << bits);
+  for (const std::int64_t centre : centres) {
+    for (std::int64_t i = -3000; i <= 3000; ++i) {
+      for (const std::int64_t value : {centre + i, -(centre + i)}) {
+        if (value < INT32_MIN || value > INT32_MAX) continue;
+        const int width = static_cast<int>((i + 3000) % 33);
+        ASSERT_EQ(integer(static_cast<std::int32_t>(value), width), printf_integer(value, width));
+      }
+    }
+  }
+  // Random values of every digit count.
+  std::mt19937 random(2828);
+  for (int digits = 1; digits <= 10; ++digits) {
+    const std::int64_t low = digits == 1 ? 0 : static_cast<std::int64_t>(std::pow(10, digits - 1));
+    const std::int64_t high = std::min<std::int64_t>(10 * low + (digits == 1 ? 10 : 0), INT32_MAX);
+    std::uniform_int_distribution<std::int64_t> draw(low, high - 1);
+    for (int i = 0; i < 20000; ++i) {
+      const std::int64_t value = (i % 2 == 0 ? 1 : -1) * draw(random);
+      ASSERT_EQ(integer(static_cast<std::int32_t>(value), i % 13), printf_integer(value, i % 13));
+    }
   }
 }
 
