@@ -33,6 +33,10 @@ static_assert(number_after(text::rate_prompt, "freefall, ") == hover_rate);
 static_assert(number_after(text::rate_prompt, "velocity, ") == highest_rate);
 static_assert(number_after(text::rate_error, "between ") == lowest_rate);
 static_assert(number_after(text::rate_error, " and ") == highest_rate);
+// The banner suggests the real module's start, which the web page offers too.
+static_assert(static_cast<double>(number_after(text::banner, "values of ")) ==
+              real_module_altitude);
+static_assert(number_after(text::banner, "meters and ") == real_module_fuel);
 
 // Writes `prompt` and reads an answer with `read` until `acceptable` takes
 // one, writing `error` after each other answer; returns the answer taken,

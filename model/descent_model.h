@@ -42,6 +42,11 @@ constexpr std::int32_t lowest_initial_fuel = 1;
 constexpr std::int32_t lowest_rate = 0;
 constexpr std::int32_t highest_rate = 9;
 
+// The start that flies the real module's descent, which the banner suggests:
+// 1300 m with 500 l.
+constexpr double real_module_altitude = 1300.0;
+constexpr std::int32_t real_module_fuel = 500;
+
 // Returns the rate a second actually burns for an answer of `rate` with
 // `fuel` litres on board: a rate above the fuel left burns what is left.
 // Needs fuel >= 0.

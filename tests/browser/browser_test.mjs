@@ -689,7 +689,10 @@ function unpack_zip(work) {
 }
 
 const failures = [];
-const page_files = ['flight_page.js', 'index.html', 'lm_simulator.js'];
+// The page's files: index.html and the scripts it loads.
+const page_files = ['index.html', ...Array.from(
+    fs.readFileSync(path.join(page_dir, 'index.html'), 'utf8').matchAll(/<script src="([^"]+)"/g),
+    (m) => m[1])];
 const weight = page_files.reduce((sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
 console.log(`the page weighs ${(weight / 1024).toFixed(1)} KB in all`);
 if (weight > 150 * 1024) failures.push(`the page weighs ${weight} bytes`);
