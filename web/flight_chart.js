@@ -22,6 +22,12 @@ function flight_chart(chart, texts) {
       texts ? ` (${String(texts[`${name}_unit`]).trim()})` : '';
   const word = (/** @type {string} */ name) =>
       texts ? String(texts[`${name}_label`]).replace(':', '').trim().toLowerCase() : name;
+  // The velocities that part a soft landing from a hard one, and a hard one
+  // from a crash: the program's limits, marked on the velocity's axis.
+  const limits = texts ?
+      [['soft_landing_limit', 'soft'], ['hard_landing_limit', 'hard']].map(
+          ([name, word]) => ({value: Number(texts[name]), label: `${texts[name]} ${word}`})) :
+      [];
   /** @type {{track: flight_track, faint: {name: string, track: flight_track}[]} | null} */
   let drawn = null;
   let pending = false;
@@ -94,15 +100,17 @@ function flight_chart(chart, texts) {
     const widest = (/** @type {{label: string}[]} */ ticks) =>
         Math.max(...ticks.map((tick) => text_width(tick.label, fonts.small)));
     const h_axis = axis(extent(all.flatMap((t) => t.altitudes), [0]), 5);
-    const v_axis = axis(extent(all.flatMap((t) => t.velocities), [0]), 5);
+    const v_axis =
+        axis(extent(all.flatMap((t) => t.velocities), [0, ...limits.map((l) => l.value)]), 5);
     const left = edge + widest(h_axis.ticks) + gap;
+    const v_widest = widest([...v_axis.ticks, ...limits]);
     const t_range = extent(all.flatMap((t) => t.times), [0, 10]);
     // Time's tick labels are centred; the last must fit beside the plot too.
     let [right, t_axis] = [0, axis(t_range, 5)];
     for (let count = 5; count > 1; count--) {
       t_axis = axis(t_range, count);
       right = Math.min(
-          width - edge - widest(v_axis.ticks) - gap,
+          width - edge - v_widest - gap,
           width - edge -
               text_width(/** @type {any} */ (t_axis.ticks.at(-1)).label, fonts.small) / 2);
       if ((right - left) / (t_axis.ticks.length - 1) > widest(t_axis.ticks) + gap) break;
@@ -151,9 +159,22 @@ function flight_chart(chart, texts) {
             parts.push(
                 svg('text', {x: left - gap, y: y_h(tick.value) + 4, 'text-anchor': 'end'},
                     tick.label)));
+    // The landing limits beside the velocity's ticks, a row apart at least,
+    // in place of the ticks they would crowd.
+    const marks = limits.map((limit) => ({...limit, y: y_v(limit.value)}));
+    if (marks.length === 2 && marks[1].y - marks[0].y < row) {
+      const middle =
+          Math.min(Math.max((marks[0].y + marks[1].y) / 2, top + row / 2), plot_bottom - row / 2);
+      [marks[0].y, marks[1].y] = [middle - row / 2, middle + row / 2];
+    }
+    for (const mark of marks) {
+      parts.push(svg(
+          'line', {class: 'limit', x1: left, y1: y_v(mark.value), x2: right, y2: y_v(mark.value)}));
+      parts.push(svg('text', {class: 'limit-label', x: right + gap, y: mark.y + 4}, mark.label));
+    }
     const v_every = every(v_axis, y_v);
     v_axis.ticks.forEach(
-        (tick, i) => i % v_every ||
+        (tick, i) => i % v_every || marks.some((m) => Math.abs(m.y - y_v(tick.value)) < row) ||
             parts.push(svg('text', {x: right + gap, y: y_v(tick.value) + 4}, tick.label)));
     const below = plot_bottom + small + 8;
     for (const tick of t_axis.ticks)

@@ -177,6 +177,7 @@ async function puppeteer_engine(name) {
   const page = (await browser.pages())[0] || (await browser.newPage());
   const desktop = {width: 1280, height: 900};
   await page.setViewport(desktop);
+  page.setDefaultNavigationTimeout(0);  // the case's own deadline holds
   const can = chromium ? ['offline', 'phone', 'axe', 'paste', 'schemes'] : ['axe', 'paste'];
   const engine = {name, can, messages: [], close: () => browser.close()};
   engine.kill = () => browser.process()?.kill('SIGKILL');
@@ -191,6 +192,7 @@ async function puppeteer_engine(name) {
       await page.keyboard[act](key);
   };
   engine.click = (selector) => page.click(selector);
+  engine.enter = () => page.keyboard.press('Enter');  // where the focus is
   engine.screenshot = (file) => page.screenshot({path: file});
   engine.viewport = (width, height, mobile = chromium) =>
       page.setViewport(width ? {width, height, isMobile: mobile, hasTouch: mobile} : desktop);
@@ -242,6 +244,9 @@ async function webkit_engine() {
   const keys = (line) => ({text: line === END ? '\uE009d' : `${line}\uE007`});
   engine.type = async (line) => call('POST', `${await element('#answer')}/value`, keys(line));
   engine.click = async (selector) => call('POST', `${await element(selector)}/click`, {});
+  const press = (key) => [{type: 'keyDown', value: key}, {type: 'keyUp', value: key}];
+  engine.enter = () =>
+      call('POST', '/actions', {actions: [{type: 'key', id: 'keys', actions: press('\uE007')}]});
   engine.screenshot = async (to) =>
       fs.writeFileSync(to, await call('GET', '/screenshot'), 'base64');
   engine.close = () => call('DELETE', '').finally(() => process.kill(-driver.pid));
@@ -379,7 +384,8 @@ async function phone_in_portrait(engine) {
       const {state, in_view: [answer, chart], smallest, send, keypad, sideways} =
           await play(engine, typed);
       const short = state !== 'waiting' || answer < 1 || chart < 0.6 || smallest[0] < 12 ||
-          Math.min(...send) < 44 || keypad !== 'decimal with send' || sideways;
+          Math.min(...send) < 44 ||
+          keypad !== `${typed.length ? 'numeric' : 'decimal'} with send` || sideways;
       const text =
           `${width}x${height} at the ${moment} (${state}${sideways ? ', sideways' : ''}):` +
           ` answer ${pc(answer)} in view, chart ${pc(chart)}, smallest text ${smallest[0]} px` +
@@ -430,6 +436,8 @@ async function paste_of_200_000_answers(engine) {
   // The dialogue keeps its newest lines byte for byte, saying how many it let go (the echo too).
   const seen = await engine.run(look);
   if (!seen.screen.startsWith('[')) problems.push('the dialogue keeps every line of the paste');
+  const kept = seen.screen.split('\n').length - 2;  // less the note and the line being written
+  if (kept !== 2000) problems.push(`the dialogue keeps ${kept} lines, not a terminal's 2,000`);
   return [
     ...problems, ...check(engine, [input_of(typed).slice(0, -1)], program_output(typed), seen)
   ];
@@ -440,7 +448,7 @@ async function paste_of_200_000_answers(engine) {
 // again by the engines after it.
 const kept_flights = [
   ['1300 500', 'abc 0 0 0', '0 0 99 1'], ['2', '3 abc', '9 9'], ['100 50', '5 -1 5', END],
-  ['100 x 2000', '5 '.repeat(400)]
+  ['100 x 2000', '5 '.repeat(400)], ['2', '3 _~*!\'()%&#+?/=é\\', '9']
 ];
 const links_made = [];
 
@@ -513,10 +521,15 @@ async function reload_mid_flight(engine) {
   await engine.reload();
   const problems = differences('after a reload', seen, await engine.run(look), 1);
   // Its input ended and a new flight begun: that one starts clean, after a reload too, and the
-  // last one is listed first with the link that ends its input.
+  // last one is listed last with its start and the link that ends its input.
+  await engine.run(() => void (document.getElementById('answer').value = '7'));
   await engine.click('#end-input');
   await engine.click('#end-yes');
-  const {link} = await engine.run(look).then(() => engine.run(kept_by_page));
+  const ended = await engine.run(look);
+  const {link} = await engine.run(kept_by_page);
+  await engine.reload();
+  problems.push(...differences('ended, then reloaded', ended, await engine.run(look), 1));
+  if (!link.endsWith('~7&end') || ended.state !== 'ended') problems.push(`ended as ${link}`);
   await engine.click('#fly-again');
   problems.push(...differences('a new flight', first, await engine.run(look)));
   await engine.reload();
@@ -524,7 +537,11 @@ async function reload_mid_flight(engine) {
   const listed = await engine.run(
       () => [...document.querySelectorAll('#earlier li')].map(
           (item) => [item.textContent, item.querySelector('a').href]));
-  if (`${listed[0]}` !== `6 s flown, 499 l left, no touchdown replay,${link}`)
+  // The last second and fuel the program reported, the 7 sent at the input's end included.
+  const [, flown, left] = /.*Time: +(\d+) s\n +Fuel: +(\d+)(?![^]*Time:)/.exec(
+      program_output(`${input_of(kept_flights[0])}7`));
+  if (`${listed.at(-1)}` !==
+      `from 1300.00 m with 500 l: ${flown} s flown, ${left} l left, no touchdown replay,${link}`)
     problems.push(`earlier flights: ${JSON.stringify(listed)}, not ${link}`);
   return problems;
 }
@@ -551,7 +568,7 @@ async function hostile_links(engine) {
           markup: document.querySelector('#screen :not(#prompt, #answer, div), #keep-note *, img')
                       ?.outerHTML
         }));
-    const after = await play(engine, ['1300 500']);
+    const after = await play(engine, ['5']);
     if (page.ran || page.markup || !screen.includes(shown) || !page.said.includes(said) ||
         (!said && page.said) || !/thrust\): $/.test(after.screen))
       problems.push(
@@ -654,13 +671,185 @@ async function both_colour_schemes(engine) {
   return problems;
 }
 
+// Enter held through touchdown: the keys after the last answer land on the verdict.
+async function touchdown_kept(engine) {
+  await engine.open(url);
+  await play(engine, ['2', '3']);
+  await engine.type('9');
+  for (let i = 0; i < 8; i++) await engine.enter();
+  const seen = await engine.run(look);
+  const focus = await engine.run(() => document.activeElement.id);
+  const problems = check(engine, ['2', '3', '9'], program_output(['2', '3', '9']), seen);
+  return focus === 'fly-again' ? [...problems, 'Fly again has the focus'] : problems;
+}
+
+// The address names the flight on screen: as it grows, after its own link is followed (twice,
+// which adds no earlier flight and no history), and after Fly again; mid-flight Fly again asks.
+async function address_of_the_flight(engine) {
+  const problems = [];
+  const place = () => engine.run(
+      () =>
+          [location.hash, history.length, document.querySelectorAll('#earlier li').length,
+           document.body.dataset.state]);
+  await engine.open(url);
+  await play(engine, ['2', '3 x']);
+  const before = await place();
+  for (const _ of [1, 2]) await engine.click('a#share');
+  const after = await place();
+  if (`${after}` !== `${before}` || before[0] !== '#answers=2~3_x~')
+    problems.push(`the link followed: ${before} became ${after}`);
+  await engine.click('#fly-again');
+  if ((await place())[3] !== 'waiting') problems.push('Fly again mid-flight did not ask first');
+  await engine.click('#end-no');
+  await play(engine, ['9']);
+  await engine.click('#fly-again');
+  await engine.run(look);
+  const again = await place();
+  if (again[0] !== '' || again[2] !== before[2] + 1) problems.push(`after Fly again: ${again}`);
+  return problems;
+}
+
+// A damaged link on a phone: what cannot be used is said at the top, in view, naming the link,
+// and in the status line.
+async function damaged_link_on_a_phone(engine) {
+  await engine.viewport(390, 844);
+  const fragment = hostile_fragments[2][0];
+  await opened_afresh(engine, url + fragment);
+  const seen = await engine.run(() => {
+    const note = document.getElementById('link-note');
+    const {top, bottom} = note.getBoundingClientRect();
+    return [
+      note.textContent, top >= 0 && bottom <= innerHeight && bottom > top,
+      document.getElementById('status').textContent
+    ];
+  });
+  await engine.viewport();
+  const named = seen[0].includes(fragment.slice(0, 30)) && seen[1] && /Line 2/.test(seen[2]);
+  return named ? [] : [`the note: ${JSON.stringify(seen)}`];
+}
+
+// The status line after a replay says what it said in play: the end of input, refusals (each
+// with its question once).
+async function status_replayed(engine) {
+  const problems = [];
+  for (const typed of [['1300 500', '5 5', END], ['abc', '2 3 x'], ['2 3 abc']]) {
+    await opened_afresh(engine, url);
+    await play(engine, typed);
+    const [played, link] = await engine.run(
+        () =>
+            [document.getElementById('status').textContent, document.getElementById('share').href]);
+    await opened_afresh(engine, link);
+    const replayed = await engine.run(() => document.getElementById('status').textContent);
+    const asked = played.split(/Enter /).length - 1;
+    if (replayed !== played || asked > 1 || !played)
+      problems.push(`${typed}: played "${played}", replayed "${replayed}"`);
+  }
+  return problems;
+}
+
+// A long link, stopped midway: the flight waits where it got to, and its link holds what was read.
+async function long_link_stopped(engine) {
+  const fragment = `#answers=100_999990~${'5_'.repeat(199998)}~`;
+  await engine.open('about:blank');
+  await engine.run((link) => void setTimeout(() => location.assign(link)), url + fragment);
+  const stop = () => document.getElementById('replaying')?.hidden === false;
+  for (let tries = 0; !(await engine.run(stop).catch(() => false)); tries++) {
+    if (tries > 300) return ['no Stop button'];
+    await new Promise((go) => setTimeout(go, 100));
+  }
+  await engine.click('#replay-stop');
+  const {state, screen} = await engine.run(look);
+  const kept = (await engine.run(() => document.getElementById('share').href)).split('#')[1];
+  const after = await play(engine, ['1300 500']);
+  const held = fragment.startsWith(`#${kept}`) && kept.length < fragment.length - 1;
+  return state === 'waiting' && held && /thrust\): $/.test(after.screen) ?
+      [] :
+      [`stopped ${state} with ${kept.length} of ${fragment.length}: ${screen.slice(-80)}`];
+}
+
+// Runs in the page: the earlier flights' numbers and texts, and the storage's note.
+const earlier_listed = () => [
+    [...document.querySelectorAll('#earlier li')].map((item) => [item.value, item.textContent]),
+    document.getElementById('earlier-note').textContent];
+
+// A landed flight listed last, past the tab's own storage, with its start and figures as the
+// program reported them; the list forgotten; storage refused, said, and the flight unharmed.
+async function earlier_flights_kept(engine) {
+  const problems = [];
+  const output = fs.readFileSync(`${transcripts}/two_metres_three_litres.out`, 'latin1');
+  const [, fuel, altitude] = /Fuel: +(\S+) l\n.*\n +Altitude: +(\S+)/.exec(output);
+  const [, time, left, , velocity] =
+      /impact\nElapsed Time: +(\S+) s\n +Fuel: +(\S+) l\n.*\n.*?(\S+) m\n.*?(\S+) m\/s/.exec(
+          output);
+  const said = /Status at landing - (.*)/.exec(output)[1];
+  const entry = `from ${altitude} m with ${fuel} l: ${time} s flown, ${left} l left, touchdown ` +
+      `at ${velocity} m/s: Hard landing (${said}) replay`;
+  await opened_afresh(engine, url);
+  await play(engine, ['2 3 9']);
+  await engine.click('#fly-again');
+  await engine.run(() => sessionStorage.clear());
+  const [list] = await opened_afresh(engine, url).then(() => engine.run(earlier_listed));
+  const numbers = list.map(([number]) => number);
+  if (list.at(-1)?.[1] !== entry || numbers.some((n, i) => i && n <= numbers[i - 1]))
+    problems.push(`listed ${JSON.stringify(list.slice(-2))}, not ${entry}`);
+  await engine.click('#clear-earlier');
+  const [cleared] = await opened_afresh(engine, url).then(() => engine.run(earlier_listed));
+  await engine.run(
+      () => void (
+          Storage.prototype.setItem =
+              () => { throw new DOMException('full', 'QuotaExceededError'); }));
+  const seen = await play(engine, ['2 3 9']);
+  await engine.click('#fly-again');
+  const [refused, note] = await engine.run(earlier_listed);
+  if (cleared.length || refused.length !== 1 || !/QuotaExceeded/.test(note))
+    problems.push(`cleared ${cleared.length}, refused ${JSON.stringify([refused, note])}`);
+  return [...problems, ...check(engine, ['2 3 9'], output, seen)];
+}
+
+// Chromium as a phone: while the rate is asked, ten keys 0 to 9 in view, a tap answers.
+async function rate_keys_on_a_touch_screen(engine) {
+  await engine.viewport(390, 844);
+  await engine.open(url);
+  await play(engine, ['1300', '500']);
+  const keys = () => [...document.querySelectorAll('#rate-keys button')].map((key) => {
+    const {left, top, right, bottom, width, height} = key.getBoundingClientRect();
+    const seen = left >= 0 && top >= 0 && right <= innerWidth && bottom <= innerHeight;
+    return `${key.textContent} ${seen && width >= 44 && height >= 44}`;
+  });
+  const shown = await engine.run(keys);
+  await engine.click('#rate-keys button:nth-child(10)');
+  const {state, screen, seconds} = await engine.run(look);
+  await engine.viewport();
+  const all = shown.join() === [...Array(10).keys()].map((d) => `${d} true`).join();
+  return all && state === 'waiting' && seconds === 2 && /: 9\n/.test(screen) ?
+      [] :
+      [`keys ${shown}, then ${state} at ${seconds} s: ${screen.slice(-100)}`];
+}
+
 // Each case with what the engine must offer for it to run.
 const CASES = [
-  [flights_as_transcribed], [answers_typed_ahead], [flights_in_a_row],
-  [cpack_zip_opened_from_disk, 'zip'], [offline_after_loading, 'offline'],
-  [program_that_cannot_start], [phone_in_portrait, 'phone'], [axe_core_at_three_moments, 'axe'],
-  [paste_of_200_000_answers, 'paste'], [flights_kept_by_their_answers], [reload_mid_flight],
-  [hostile_links], [status_said_once_a_second], [place_held], [both_colour_schemes, 'schemes']
+  [flights_as_transcribed],
+  [answers_typed_ahead],
+  [flights_in_a_row],
+  [cpack_zip_opened_from_disk, 'zip'],
+  [offline_after_loading, 'offline'],
+  [program_that_cannot_start],
+  [phone_in_portrait, 'phone'],
+  [axe_core_at_three_moments, 'axe'],
+  [paste_of_200_000_answers, 'paste'],
+  [flights_kept_by_their_answers],
+  [reload_mid_flight],
+  [hostile_links],
+  [status_said_once_a_second],
+  [place_held],
+  [both_colour_schemes, 'schemes'],
+  [touchdown_kept],
+  [address_of_the_flight],
+  [damaged_link_on_a_phone],
+  [status_replayed],
+  [long_link_stopped],
+  [earlier_flights_kept],
+  [rate_keys_on_a_touch_screen, 'phone']
 ];
 
 // Serves the page, without its program, or with it damaged, never to be cached.
@@ -690,9 +879,12 @@ function unpack_zip(work) {
 
 const failures = [];
 // The page's files: index.html and the scripts it loads.
-const page_files = ['index.html', ...Array.from(
-    fs.readFileSync(path.join(page_dir, 'index.html'), 'utf8').matchAll(/<script src="([^"]+)"/g),
-    (m) => m[1])];
+const page_files = [
+  'index.html',
+  ...Array.from(
+      fs.readFileSync(path.join(page_dir, 'index.html'), 'utf8').matchAll(/<script src="([^"]+)"/g),
+      (m) => m[1])
+];
 const weight = page_files.reduce((sum, f) => sum + fs.statSync(path.join(page_dir, f)).size, 0);
 console.log(`the page weighs ${(weight / 1024).toFixed(1)} KB in all`);
 if (weight > 150 * 1024) failures.push(`the page weighs ${weight} bytes`);
