@@ -83,102 +83,107 @@ function flight_chart(chart, texts) {
   }
 
   /**
-   * Draws `track`, and `faint` ones beside it.
-   * @param {flight_track} track @param {{name: string, track: flight_track}[]} faint
+   * Returns where everything goes in a chart `width` by `height` showing
+   * `tracks`, with `verdict_rows` rows of verdict below: the plot's edges, the
+   * axes, the legend's rows, and the plot's coordinates of a time and values.
+   * @param {flight_track[]} tracks @param {number} width @param {number} height
+   * @param {{size: number, family: string}} font @param {string[]} legend
+   * @param {number} verdict_rows
    */
-  function draw(track, faint = []) {
-    drawn = {track, faint};
-    pending = false;
-    const size = chart.getBoundingClientRect();
-    const [width, height] = [Math.max(240, size.width), Math.max(160, size.height)];
-    chart.setAttribute('viewBox', `0 0 ${width} ${height}`);
-    const fonts = {small: font_of(''), verdict: font_of('verdict')};
-    const small = fonts.small.size;
-    const [row, gap, edge] = [Math.ceil(small * 4 / 3), 6, 4];
-    const all = [track, ...faint.map((f) => f.track)];
-
+  function layout(tracks, width, height, font, legend, verdict_rows) {
+    const [small, row, gap, edge] = [font.size, Math.ceil(font.size * 4 / 3), 6, 4];
     const widest = (/** @type {{label: string}[]} */ ticks) =>
-        Math.max(...ticks.map((tick) => text_width(tick.label, fonts.small)));
-    const h_axis = axis(extent(all.flatMap((t) => t.altitudes), [0]), 5);
-    const v_axis =
-        axis(extent(all.flatMap((t) => t.velocities), [0, ...limits.map((l) => l.value)]), 5);
+        Math.max(...ticks.map((tick) => text_width(tick.label, font)));
+    const range =
+        (/** @type {'times' | 'altitudes' | 'velocities'} */ name,
+         /** @type {number[]} */ always) => extent(tracks.flatMap((t) => t[name]), always);
+    const [h_axis, v_axis, t_range] = [
+      axis(range('altitudes', [0]), 5),
+      axis(range('velocities', [0, ...limits.map((limit) => limit.value)]), 5),
+      range('times', [0, 10])
+    ];
     const left = edge + widest(h_axis.ticks) + gap;
-    const v_widest = widest([...v_axis.ticks, ...limits]);
-    const t_range = extent(all.flatMap((t) => t.times), [0, 10]);
     // Time's tick labels are centred; the last must fit beside the plot too.
     let [right, t_axis] = [0, axis(t_range, 5)];
     for (let count = 5; count > 1; count--) {
       t_axis = axis(t_range, count);
+      const last = t_axis.ticks[t_axis.ticks.length - 1].label;
       right = Math.min(
-          width - edge - v_widest - gap,
-          width - edge -
-              text_width(/** @type {any} */ (t_axis.ticks.at(-1)).label, fonts.small) / 2);
+          width - edge - widest([...v_axis.ticks, ...limits]) - gap,
+          width - edge - text_width(last, font) / 2);
       if ((right - left) / (t_axis.ticks.length - 1) > widest(t_axis.ticks) + gap) break;
     }
-
-    const parts = [];
     // The legend: one row, or two when the chart is narrow.
-    const legend = [
-      `${word('altitude')}${unit('altitude')}`, `vertical ${word('velocity')}${unit('velocity')}`
-    ];
     const legend_rows =
-        legend.reduce((sum, t) => sum + text_width(t, fonts.small), 2 * gap) > width - 2 * edge ?
-        2 :
-        1;
-    parts.push(svg('text', {x: edge, y: edge + small, class: 'altitude-key'}, legend[0]));
-    parts.push(
-        svg('text', {
-          x: width - edge,
-          y: edge + small + (legend_rows - 1) * row,
-          'text-anchor': 'end',
-          class: 'velocity-key'
-        },
-            legend[1]));
-    const verdict_lines = track.touchdown ? wrap(
-                                                `touchdown at ${track.touchdown.velocity_text}${
-                                                    unit('velocity').replace(/[()]/g, '')}: ` +
-                                                    `${track.verdict_text || ''}`,
-                                                fonts.verdict, width - 2 * edge) :
-                                            [];
+        legend.reduce((sum, t) => sum + text_width(t, font), 2 * gap) > width - 2 * edge ? 2 : 1;
     const top = edge + legend_rows * row + small;
-    const plot_bottom = Math.max(height - edge - (2 + verdict_lines.length) * row - 4, top + 40);
-
-    const x = (/** @type {number} */ t) =>
-        left + (t - t_axis.low) / (t_axis.high - t_axis.low) * (right - left);
+    const bottom = Math.max(height - edge - (2 + verdict_rows) * row - 4, top + 40);
     const y_of = (/** @type {{low: number, high: number}} */ a) => (/** @type {number} */ value) =>
-        plot_bottom - (value - a.low) / (a.high - a.low) * (plot_bottom - top);
-    const [y_h, y_v] = [y_of(h_axis), y_of(v_axis)];
+        bottom - (value - a.low) / (a.high - a.low) * (bottom - top);
+    return {
+      small,
+      row,
+      gap,
+      edge,
+      left,
+      right,
+      top,
+      bottom,
+      legend_rows,
+      h_axis,
+      v_axis,
+      t_axis,
+      x: (/** @type {number} */ t) =>
+          left + (t - t_axis.low) / (t_axis.high - t_axis.low) * (right - left),
+      y_h: y_of(h_axis),
+      y_v: y_of(v_axis),
+    };
+  }
 
+  /**
+   * Returns the texts around the plot: the legend, each axis's ticks and name,
+   * and the verdict's lines.
+   * @param {ReturnType<typeof layout>} at @param {number} width @param {string[]} legend
+   * @param {string[]} verdict_lines
+   */
+  function labels(at, width, legend, verdict_lines) {
+    const {small, row, gap, edge, left, right} = at;
+    const parts = [
+      svg('text', {x: edge, y: edge + small, class: 'altitude-key'}, legend[0]),
+      svg('text', {
+        x: width - edge,
+        y: edge + small + (at.legend_rows - 1) * row,
+        'text-anchor': 'end',
+        class: 'velocity-key'
+      },
+          legend[1])
+    ];
     // Vertical ticks fewer when they would crowd: each label needs a row.
     const every =
         (/** @type {ReturnType<typeof axis>} */ a, /** @type {(v: number) => number} */ y) =>
             Math.max(1, Math.ceil(row / Math.abs(y(a.ticks[0].value) - y(a.ticks[1].value))));
-    const h_every = every(h_axis, y_h);
-    h_axis.ticks.forEach(
+    const [h_every, v_every] = [every(at.h_axis, at.y_h), every(at.v_axis, at.y_v)];
+    at.h_axis.ticks.forEach(
         (tick, i) => i % h_every ||
             parts.push(
-                svg('text', {x: left - gap, y: y_h(tick.value) + 4, 'text-anchor': 'end'},
+                svg('text', {x: left - gap, y: at.y_h(tick.value) + 4, 'text-anchor': 'end'},
                     tick.label)));
     // The landing limits beside the velocity's ticks, a row apart at least,
     // in place of the ticks they would crowd.
-    const marks = limits.map((limit) => ({...limit, y: y_v(limit.value)}));
+    const marks = limits.map((limit) => ({...limit, y: at.y_v(limit.value)}));
     if (marks.length === 2 && marks[1].y - marks[0].y < row) {
       const middle =
-          Math.min(Math.max((marks[0].y + marks[1].y) / 2, top + row / 2), plot_bottom - row / 2);
+          Math.min(Math.max((marks[0].y + marks[1].y) / 2, at.top + row / 2), at.bottom - row / 2);
       [marks[0].y, marks[1].y] = [middle - row / 2, middle + row / 2];
     }
-    for (const mark of marks) {
-      parts.push(svg(
-          'line', {class: 'limit', x1: left, y1: y_v(mark.value), x2: right, y2: y_v(mark.value)}));
+    for (const mark of marks)
       parts.push(svg('text', {class: 'limit-label', x: right + gap, y: mark.y + 4}, mark.label));
-    }
-    const v_every = every(v_axis, y_v);
-    v_axis.ticks.forEach(
-        (tick, i) => i % v_every || marks.some((m) => Math.abs(m.y - y_v(tick.value)) < row) ||
-            parts.push(svg('text', {x: right + gap, y: y_v(tick.value) + 4}, tick.label)));
-    const below = plot_bottom + small + 8;
-    for (const tick of t_axis.ticks)
-      parts.push(svg('text', {x: x(tick.value), y: below, 'text-anchor': 'middle'}, tick.label));
+    at.v_axis.ticks.forEach(
+        (tick, i) => i % v_every || marks.some((m) => Math.abs(m.y - at.y_v(tick.value)) < row) ||
+            parts.push(svg('text', {x: right + gap, y: at.y_v(tick.value) + 4}, tick.label)));
+    const below = at.bottom + small + 8;
+    for (const tick of at.t_axis.ticks)
+      parts.push(svg('text', {x: at.x(tick.value), y: below, 'text-anchor': 'middle'}, tick.label));
     parts.push(
         svg('text', {x: (left + right) / 2, y: below + row, 'text-anchor': 'middle'},
             `${word('time')}${unit('time')}`));
@@ -187,35 +192,74 @@ function flight_chart(chart, texts) {
             svg('text',
                 {class: 'verdict', x: width / 2, y: below + (2 + i) * row, 'text-anchor': 'middle'},
                 line)));
+    return parts;
+  }
 
-    const axis_line = (/** @type {Record<string, number | string>} */ at) =>
-        svg('line', {class: 'axis', ...at});
-    parts.push(axis_line({x1: left, y1: plot_bottom, x2: right, y2: plot_bottom}));
-    parts.push(axis_line({x1: left, y1: top, x2: left, y2: plot_bottom}));
-    parts.push(axis_line({x1: right, y1: top, x2: right, y2: plot_bottom}));
-    parts.push(axis_line({x1: left, y1: y_v(0), x2: right, y2: y_v(0), 'stroke-dasharray': '3 3'}));
+  /**
+   * Returns the axes' lines, the dashed line of zero velocity, and the lines
+   * of `track`'s altitude and velocity.
+   * @param {ReturnType<typeof layout>} at @param {flight_track} track
+   */
+  function lines(at, track) {
+    const xs = track.times.map(at.x);
+    const line =
+        (/** @type {string} */ name, /** @type {(v: number) => number} */ y,
+         /** @type {number[]} */ values) => svg('polyline', {
+          class: name,
+          points: vertices(xs, values)
+                      .map((i) => `${xs[i].toFixed(1)},${y(values[i]).toFixed(1)}`)
+                      .join(' '),
+        });
+    return [line('altitude', at.y_h, track.altitudes), line('velocity', at.y_v, track.velocities)];
+  }
 
-    const lines_of = (/** @type {flight_track} */ t) => {
-      const xs = t.times.map(x);
-      const line =
-          (/** @type {string} */ name, /** @type {(v: number) => number} */ y,
-           /** @type {number[]} */ values) => svg('polyline', {
-            class: name,
-            points: vertices(xs, values)
-                        .map((i) => `${xs[i].toFixed(1)},${y(values[i]).toFixed(1)}`)
-                        .join(' '),
-          });
-      return [line('altitude', y_h, t.altitudes), line('velocity', y_v, t.velocities)];
-    };
+  function axes(/** @type {ReturnType<typeof layout>} */ at) {
+    const {left, right, top, bottom} = at;
+    const axis_line = (/** @type {Record<string, number | string>} */ ends) =>
+        svg('line', {class: 'axis', ...ends});
+    return [
+      axis_line({x1: left, y1: bottom, x2: right, y2: bottom}),
+      axis_line({x1: left, y1: top, x2: left, y2: bottom}),
+      axis_line({x1: right, y1: top, x2: right, y2: bottom}),
+      axis_line({x1: left, y1: at.y_v(0), x2: right, y2: at.y_v(0), 'stroke-dasharray': '3 3'}),
+      ...limits.map(
+          ({value}) => svg(
+              'line', {class: 'limit', x1: left, y1: at.y_v(value), x2: right, y2: at.y_v(value)}))
+    ];
+  }
+
+  /**
+   * Draws `track`, and `faint` ones beside it on the same axes.
+   * @param {flight_track} track @param {{name: string, track: flight_track}[]} faint
+   */
+  function draw(track, faint = []) {
+    drawn = {track, faint};
+    pending = false;
+    const size = chart.getBoundingClientRect();
+    const [width, height] = [Math.max(240, size.width), Math.max(160, size.height)];
+    chart.setAttribute('viewBox', `0 0 ${width} ${height}`);
+    const [font, verdict_font] = [font_of(''), font_of('verdict')];
+    const legend = [
+      `${word('altitude')}${unit('altitude')}`, `vertical ${word('velocity')}${unit('velocity')}`
+    ];
+    const speed = unit('velocity').replace(/[()]/g, '');
+    const verdict_lines = track.touchdown ?
+        wrap(
+            `touchdown at ${track.touchdown.velocity_text}${speed}: ${track.verdict_text || ''}`,
+            verdict_font, width - 8) :
+        [];
+    const at = layout(
+        [track, ...faint.map((f) => f.track)], width, height, font, legend, verdict_lines.length);
+    const parts = [...labels(at, width, legend, verdict_lines), ...axes(at)];
     for (const other of faint) {
       const group = svg('g', {class: `${other.name} faint`});
-      group.append(...lines_of(other.track));
+      group.append(...lines(at, other.track));
       parts.push(group);
     }
-    parts.push(...lines_of(track));
+    parts.push(...lines(at, track));
     if (track.touchdown)
       parts.push(
-          svg('circle', {class: 'touchdown', cx: x(track.touchdown.time), cy: y_h(0), r: 5}));
+          svg('circle', {class: 'touchdown', cx: at.x(track.touchdown.time), cy: at.y_h(0), r: 5}));
     // For scripts and tests: how many reported seconds the chart holds.
     chart.dataset.seconds = String(track.times.length);
     // The chart's name says the state; its ticks one by one would say nothing.

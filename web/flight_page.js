@@ -1,7 +1,7 @@
 // @ts-check
 // flight_page: the page itself. It wires the rooms (the program's runner,
 // the terminal screen, the report reader, the chart, the spoken status and
-// the record of the flights) and owns what is the page's: the flight's
+// the record of the flights with their links) and owns what is the page's: the flight's
 // lifecycle, the player's input, and the layout around the question. It
 // carries bytes between the program and the screen and draws what the
 // program reports: everything the program says, and every number, comes
@@ -14,7 +14,8 @@
   const answer = /** @type {HTMLInputElement} */ (element('answer'));
   const line = element('prompt');
   const screen_element = element('screen');
-  const [send_button, end_button, again_button] = ['send', 'end-input', 'fly-again'].map(element);
+  const button = (/** @type {string} */ id) => /** @type {HTMLButtonElement} */ (element(id));
+  const [send_button, end_button, again_button] = ['send', 'end-input', 'fly-again'].map(button);
   const [end_ask, end_yes, end_no] = ['end-ask', 'end-yes', 'end-no'].map(element);
   const [end_ask_text, verdict_place] = ['end-ask-text', 'status'].map(element);
   const chart_element = /** @type {SVGSVGElement} */ (/** @type {unknown} */ (element('chart')));
@@ -42,7 +43,7 @@
         save_dialogue: element('save-dialogue'),
         save_chart: element('save-chart')
       },
-      {storage: sessionStorage, texts, dialogue_of, chart_file: () => chart.file()});
+      {storage: sessionStorage, dialogue_of, chart_file: () => chart.file()});
   const earlier = earlier_flights(
       {earlier: element('earlier'), clear: element('clear-earlier'), note: element('earlier-note')},
       {storage: () => localStorage, texts});
@@ -66,7 +67,13 @@
   // first when there is one.
   function start_flight(/** @type {linked_flight | null} */ replay) {
     const reports = report_reader(texts);
-    flight = {reports, input: null, ended: false, replay: null};
+    const this_flight = {
+      reports,
+      input: /** @type {program_input | null} */ (null),
+      ended: false,
+      replay: /** @type {ReturnType<ReturnType<typeof flight_replay>['feeder']> | null} */ (null)
+    };
+    flight = this_flight;
     again_asked = false;
     record.begin(reports.track);
     if (replay?.problem) record.say_link(replay.problem);
@@ -75,14 +82,13 @@
     status.begin(reports.track, replay?.problem || null);
     set_state('running');
     end_ask.hidden = true;
-    for (const control of [end_button, send_button]) control.toggleAttribute('disabled', false);
-    const this_flight = flight;
+    end_button.disabled = send_button.disabled = false;
     const feed = replays.feeder(replay, () => this_flight.input, (unread) => {
       record.unsent(unread);
       status.say('The replay was stopped: the flight waits where it got to.');
     });
-    flight.replay = feed;
-    flight.input = run_program({
+    this_flight.replay = feed;
+    this_flight.input = run_program({
       output: (text) => {
         screen.show(text);
         reports.read(text);
@@ -154,6 +160,7 @@
     text = decimal_points(text);
     record.sent(text, played);
     screen.show(text);
+    set_state('running');  // until the program waits again
     flight.input.send(text);
   }
 
@@ -170,6 +177,7 @@
     answer.value = '';
     close_input();
     record.ended(played);
+    set_state('running');
     flight.input?.end_input();
   }
 
@@ -181,8 +189,7 @@
     end_ask.hidden = true;
     answer.blur();
     answer.disabled = true;
-    end_button.toggleAttribute('disabled', true);
-    send_button.toggleAttribute('disabled', true);
+    end_button.disabled = send_button.disabled = true;
   }
 
   // Where the locale writes decimals with a comma, a phone's decimal keypad

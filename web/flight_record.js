@@ -25,11 +25,11 @@
  * @param {{share: HTMLAnchorElement, note: HTMLElement, link_note: HTMLElement,
  *     answers_text: HTMLTextAreaElement, copy: HTMLElement, save_dialogue: HTMLElement,
  *     save_chart: HTMLElement}} elements
- * @param {{storage: Storage, texts: Readonly<Record<string, string | number>> | null,
+ * @param {{storage: Storage,
  *     dialogue_of: (flight: {sends: string[], ended: boolean}) => Promise<string[]>,
  *     chart_file: () => string}} needs
  */
-function flight_record(elements, {storage, texts, dialogue_of, chart_file}) {
+function flight_record(elements, {storage, dialogue_of, chart_file}) {
   const {share, note, answers_text} = elements;
   const stored_flight = 'lm_simulator.flight';
   // What the address's fragment was when the page loaded: a reload restores

@@ -39,6 +39,32 @@ const pc = (share) => `${(share * 100).toFixed(0)}%`;
 // Logs a case's figures; returns them as its problem when they fall short.
 const figures = ({name}, text, short) => (console.log(`  ${name}: ${text}`), short ? [text] : []);
 
+// Returns the program's output for `typed` under Node (input ending before touchdown fails it).
+function program_output(typed) {
+  const input = typeof typed === 'string' ? typed : input_of(typed);  // a file of answers as it is
+  const how = {input, encoding: 'latin1', maxBuffer: 1 << 30};
+  const run = spawnSync(process.execPath, [options.program], how);
+  if (run.error || run.signal) throw new Error(`${options.program}: ${run.error || run.signal}`);
+  return run.stdout;
+}
+
+// The program's texts the test looks for, as the Node program writes them: each question (where
+// the input ends at it, after the ones answered), the start of the verdict's line (what a soft and
+// a hard landing's share), and the start of the lines that report a second.
+const program_says = (() => {
+  const lines = (input) => program_output(input).split('\n');
+  const [altitude, both, rate] = ['', '1\n', '1 1\n'].map((input) => lines(input).at(-3));
+  const fuel = both.slice(altitude.length);  // no echo between the two questions
+  const [soft, hard] = ['1 100 3 5 8\n', '2 3 9\n'].map((input) => lines(input).at(-2));
+  const verdict = soft.slice(0, [...soft].findIndex((c, i) => c !== hard[i]));
+  const flight = lines('1 1\n');
+  const time =
+      flight[flight.findIndex((line) => line.startsWith(altitude)) + 2].replace(/ *\d.*/, '');
+  const escaped = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+  return {prompts: [altitude, fuel, rate], rate, verdict, time, escaped};
+})();
+const waiting_at = new RegExp(`(${program_says.prompts.map(program_says.escaped).join('|')})$`);
+
 // Returns `output` as a terminal shows it: each typed line after the prompt reached once the
 // answers before it were used; from its newest lines on when `shown` says older ones were let go.
 function terminal_view(output, typed, shown) {
@@ -48,19 +74,10 @@ function terminal_view(output, typed, shown) {
     waits_at.set(answers, `${line}\n`);
     answers += line.split(/\s+/).filter(Boolean).length;
   }
-  const prompts = /\(in meters\): |\(in liters\): |9=max thrust\): /g;
+  const prompts = new RegExp(program_says.prompts.map(program_says.escaped).join('|'), 'g');
   const view = output.replace(prompts, (prompt) => prompt + (waits_at.get(count++) || ''));
   const note = /^\[([\d,]+) earlier lines are no longer shown\]\n/.exec(shown);
   return note ? note[0] + view.split('\n').slice(note[1].replace(/,/g, '')).join('\n') : view;
-}
-
-// Returns the program's output for `typed` under Node (input ending before touchdown fails it).
-function program_output(typed) {
-  const input = typeof typed === 'string' ? typed : input_of(typed);  // a file of answers as it is
-  const how = {input, encoding: 'latin1', maxBuffer: 1 << 30};
-  const run = spawnSync(process.execPath, [options.program], how);
-  if (run.error || run.signal) throw new Error(`${options.program}: ${run.error || run.signal}`);
-  return run.stdout;
 }
 
 // Runs in the page once it waits, has ended or failed; returns the screen, the chart (each text
@@ -133,7 +150,7 @@ async function look() {
 
 // Runs in the page: `text` pasted at once, or `count` flights of "2 3 9" in a row, fast; returns
 // the flights landed, the time taken, the longest the timers were held up, and the highest heap.
-async function drive(count, text) {
+async function drive(count, text, verdict) {
   const [answer, screen] = ['answer', 'screen'].map((id) => document.getElementById(id));
   const state = () => document.body.dataset.state;
   const until = (...states) => new Promise((go) => {
@@ -156,7 +173,8 @@ async function drive(count, text) {
     answer.value = '2 3 9';
     answer.dispatchEvent(new KeyboardEvent('keydown', {key: 'Enter'}));
     await until('ended', 'failed');
-    if (state() === 'ended' && /Status at landing - .*\n$/.test(screen.textContent)) landed++;
+    const last_line = screen.textContent.split('\n').at(-2);
+    if (state() === 'ended' && last_line.startsWith(verdict)) landed++;
   }
   await until('ended', 'failed');
   clearInterval(tick);
@@ -260,7 +278,7 @@ async function webkit_engine() {
 async function play(engine, typed) {
   for (const line of typed) {
     const {state, screen} = await engine.run(look);
-    if (state !== 'waiting' || !/(meters|liters|thrust)\): $/.test(screen))
+    if (state !== 'waiting' || !waiting_at.test(screen))
       throw new Error(`no prompt waits for ${JSON.stringify([line, state, screen.slice(-80)])}`);
     await engine.type(line);
   }
@@ -270,7 +288,7 @@ async function play(engine, typed) {
 // Returns what is wrong with the flight that `seen` shows, given the lines typed and the output.
 function check(engine, typed, output, seen) {
   const name = JSON.stringify(typed.join(' ').slice(0, 24));
-  const seconds = output.split(/Elapsed Time: +-?\d+ s\n|OUT OF FUEL - Elapsed Time:/).length - 1;
+  const seconds = output.split('\n').filter((line) => line.includes(program_says.time)).length;
   const {state, screen, altitude, velocity, marked, text} = seen;
   const charted = `${seen.seconds} in the chart, ${altitude.length} vertices`;
   figures(engine, `${name}: ${seconds} reported seconds, ${charted}`);
@@ -285,7 +303,8 @@ function check(engine, typed, output, seen) {
   if (seconds <= 300 && (altitude.length !== seconds || velocity.length !== seconds))
     problems.push(`${altitude.length} and ${velocity.length} vertices for ${seconds} seconds`);
   if (seen.seconds !== seconds) problems.push(`${seen.seconds} of ${seconds} seconds charted`);
-  const verdict = /Status at landing - (.*)/.exec(output)?.[1].replace(/\s/g, '');
+  const verdict_line = output.split('\n').find((line) => line.startsWith(program_says.verdict));
+  const verdict = verdict_line?.slice(program_says.verdict.length).replace(/\s/g, '');
   if (verdict && (!marked || !text.replace(/\s/g, '').includes(verdict)))
     problems.push(`touchdown marked ${marked}, chart text ${text}`);
   // The program's landing limits on the velocity's axis.
@@ -342,9 +361,9 @@ const cpack_zip_opened_from_disk = (engine) => flights(engine, zip, two_three_ni
 async function flights_in_a_row(engine) {
   await engine.open(url);
   const [count, warm] = [engine.heap ? 1000 : 200, 20];  // the heap is compared once warm
-  let {landed} = await engine.run(drive, warm);
+  let {landed} = await engine.run(drive, warm, '', program_says.verdict);
   const before = engine.heap && await engine.heap();
-  landed += (await engine.run(drive, count - warm)).landed;
+  landed += (await engine.run(drive, count - warm, '', program_says.verdict)).landed;
   const problems = engine.messages.slice(0, 3).map((message) => `the flights logged ${message}`);
   problems.push(...figures(
       engine, `${landed} of ${count} flights ended with their verdict`, landed !== count));
@@ -417,7 +436,7 @@ async function axe_core_at_three_moments(engine) {
     problems.push(...figures(
         engine, `${found.length} axe violations at the ${moment} [${found}]`, found.length));
   }
-  if (!names[0].includes('altitude') || !names[1].includes('fuel rate'))
+  if (names[0] !== program_says.prompts[0].trim() || names[1] !== program_says.rate.trim())
     problems.push(`the answer's names: ${names}`);
   // The help's figures come from the program's own limits.
   const limits =
@@ -430,7 +449,8 @@ async function paste_of_200_000_answers(engine) {
   await engine.open(url);
   await engine.run(look);
   const typed = ['100', String(199998 * 5), ...Array(199998).fill('5')];
-  const {took, longest_gap, heap} = await engine.run(drive, 0, input_of(typed));
+  const {took, longest_gap, heap} =
+      await engine.run(drive, 0, input_of(typed), program_says.verdict);
   const text =
       `${typed.length} answers pasted: verdict after ${(took / 1000).toFixed(2)} s, busy ` +
       `${longest_gap.toFixed(0)} ms at most at a time, heap at most ${heap ? mb(heap) : '?'} MB`;
@@ -579,7 +599,7 @@ async function hostile_links(engine) {
         }));
     const after = await play(engine, ['1300 500']);
     if (page.ran || page.markup || !screen.includes(shown) || !page.said.includes(said) ||
-        (!said && page.said) || !/thrust\): $/.test(after.screen))
+        (!said && page.said) || !after.screen.endsWith(program_says.rate))
       problems.push(
           `${JSON.stringify(fragment.slice(0, 30))}: ${JSON.stringify(page)}, shows ` +
           JSON.stringify(screen.slice(0, 120)));
@@ -617,9 +637,11 @@ async function status_said_once_a_second(engine) {
   const {name, screen} = await play(engine, ['9', '']);
   const said = (await engine.run(() => live_added)).join(' | ');
   const output = program_output(['1300.5', '500', '9']);
-  const state = /Time: +(1) s\n.*?(\S+) l\n.*\n.*?(\S+) m\n.*?(\S+) m\/s/.exec(output).slice(1);
-  const wrong = said.includes('|') || said.split(' ').length > 12 || !name.includes('fuel rate') ||
-      !screen.includes(': 1300.5\n');
+  // The second's report: its time, fuel, altitude and velocity (the rate is the one typed).
+  const state =
+      [-9, -8, -6, -5].map((at) => output.split('\n').at(at).match(/-?\d+(\.\d+)?/g).at(-1));
+  const wrong = said.includes('|') || said.split(' ').length > 12 ||
+      name !== program_says.rate.trim() || !screen.includes(': 1300.5\n');
   const problems = figures(
       engine, `a second, an empty line: "${said}", name "${name}"`,
       wrong || state.some((value) => !said.match(/-?\d+(\.\d+)?/g).includes(value)));
@@ -633,7 +655,7 @@ async function status_said_once_a_second(engine) {
         () =>
             [live_added.at(-1), chart.getAttribute('aria-label'),
              window['answer-state'].textContent]);
-    const verdict = [plain, /Status at landing - .*/.exec(program_output(typed))[0]].join('. ');
+    const verdict = [plain, program_output(typed).split('\n').at(-2)].join('. ');
     const wrong = texts.some((text) => !text.includes(verdict)) || texts[0].split(' ').length > 40;
     problems.push(...figures(engine, `${typed[0]}: "${texts[0]}"`, wrong));
   }
