@@ -220,7 +220,7 @@
     document.documentElement.style.setProperty('--view', covered ? `${view.height}px` : '');
     if (state() !== 'waiting' || zoomed) return;
     screen.to_end();
-    const top = view.offsetTop;
+    const top = view.offsetTop + element('link-note').offsetHeight;  // below the note on a link
     const bottom = top + view.height;
     const from = Math.min(line.getBoundingClientRect().top, answer.getBoundingClientRect().top);
     const to = send_button.getBoundingClientRect().bottom;

@@ -586,7 +586,8 @@ async function hostile_links(engine) {
     fragment ??= refusals(engine.name === 'firefox' ? 1 : 2);
     const {screen} = await opened_afresh(engine, url + fragment);
     const [, , , , status, note, in_view] = await engine.run(record_seen);
-    if (said && !(note.includes(fragment.slice(0, 30)) && in_view && status.includes(said)))
+    if (said &&
+        !(note.includes(`${url}#`) && note.includes(said) && in_view && status.includes(said)))
       problems.push(`${fragment}: ${JSON.stringify([note, in_view, status])}`);
     const page = await engine.run(
         () => ({
@@ -737,8 +738,9 @@ async function address_of_the_flight(engine) {
       .then(() => play(engine, ['9']))
       .then(() => engine.click('#fly-again'));
   const [hash, , listed] = await engine.run(look).then(() => engine.run(record_seen));
-  const due = `["#answers=2~3_x~",${JSON.parse(before)[1]},${JSON.stringify(listed.slice(0, -1))}]`;
-  return before === after && after === due && asked.state === 'waiting' && hash === '' ?
+  const [address, , earlier] = JSON.parse(before);  // the flight landed, numbered next
+  return before === after && address === '#answers=2~3_x~' && asked.state === 'waiting' &&
+          hash === '' && listed.at(-1)[0] === (earlier.at(-1)?.[0] ?? 0) + 1 ?
       [] :
       [`${before}, then ${after}, and after Fly again "${hash}", ${listed.length} listed`];
 }
