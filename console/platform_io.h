@@ -40,4 +40,9 @@ std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error);
 // number (as errno holds it) of the write that failed for good.
 int platform_write_all(int fd, const char* bytes, std::size_t size);
 
+// Returns whether `fd` is a terminal, where each read brings what the
+// player typed up to a line's end (and in a web page, where every read
+// does).
+bool platform_is_terminal(int fd);
+
 #endif  // LM_CONSOLE_PLATFORM_IO_H_

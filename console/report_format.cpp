@@ -201,3 +201,14 @@ char* put_fixed2(char* p, double value, int width) {
   std::memcpy(p, digit_pairs + 2 * (scaled % 100), 2);
   return p + 2;
 }
+
+bool fixed2_hundredths(double value, std::int64_t& result) {
+  const binary64_fields fields = binary64_fields_of(value);
+  std::uint64_t scaled = 0;
+  if (!binary64_is_finite(fields) || !hundredths(binary64_magnitude_of(fields), scaled)) {
+    return false;
+  }
+  const auto magnitude = static_cast<std::int64_t>(scaled);
+  result = fields.negative ? -magnitude : magnitude;
+  return true;
+}

@@ -35,4 +35,9 @@ char* put_integer(char* p, std::int32_t value, int width);
 // "nan".
 char* put_fixed2(char* p, double value, int width);
 
+// Returns true and sets `result` to `value` in hundredths as put_fixed2
+// rounds it, negative for a negative value ("-0.00" is 0); false for a
+// value that is not finite or of 2^55 or more in magnitude.
+bool fixed2_hundredths(double value, std::int64_t& result);
+
 #endif  // LM_CONSOLE_REPORT_FORMAT_H_

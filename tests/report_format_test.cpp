@@ -71,6 +71,21 @@ TEST(FormatFixed2, Cases) {
             printf_fixed2(std::numeric_limits<double>::max(), 7));
 }
 
+// The hundredths the planner compares are the digits written, sign and all.
+TEST(FormatFixed2, HundredthsAreTheDigitsWritten) {
+  for (const double value : {-0.004999, -0.005000001, 0.125, 2.675, -16.195, -999.999, 3.6e16}) {
+    std::int64_t hundredths = 1;
+    ASSERT_TRUE(fixed2_hundredths(value, hundredths)) << value;
+    std::string digits = fixed2(value, 0);
+    digits.erase(digits.find('.'), 1);
+    EXPECT_EQ(hundredths, std::stoll(digits)) << value;
+  }
+  std::int64_t unused = 0;
+  for (const double value :
+       {4.7e16, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()})
+    EXPECT_FALSE(fixed2_hundredths(value, unused)) << value;
+}
+
 TEST(FormatFixed2, AgreesWithPrintfOnGeneratedValues) {
   std::mt19937_64 random(20261208);
   // Any finite bit pattern.

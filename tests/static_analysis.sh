@@ -16,8 +16,8 @@ mapfile -t sources < <(git ls-files '*.cpp' |
   grep -v -E -e '(^|/)platform/(windows|browser)\.cpp$' -e '^fuzz/')
 mapfile -t fuzz_sources < <(git ls-files 'fuzz/*.cpp')
 # Each target's folder is its include directory.
-includes=(-Imodel -Iconsole -Iconsole/texts -Iconsole/platform -Iflight -Itools/spawn -Itests
-  -Itests/binary64)
+includes=(-Imodel -Iconsole -Iconsole/texts -Iconsole/platform -Iflight -Itools/spawn
+  -Itools/autopilot -Itests -Itests/binary64)
 
 status=0
 log="$build/clang-tidy.log"

@@ -67,6 +67,10 @@ std::size_t platform_read(int /*fd*/, char* bytes, std::size_t size, int& /*erro
   return static_cast<std::size_t>(browser_read(bytes, clamp_count(size)));
 }
 
+bool platform_is_terminal(int /*fd*/) {
+  return true;
+}
+
 int platform_write_all(int /*fd*/, const char* bytes, std::size_t size) {
   while (size > 0) {
     const int count = clamp_count(size);

@@ -18,6 +18,10 @@ std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error) {
   return got.size;
 }
 
+bool platform_is_terminal(int fd) {
+  return ::isatty(fd) == 1;
+}
+
 int platform_write_all(int fd, const char* bytes, std::size_t size) {
   return write_all(fd, bytes, size);
 }

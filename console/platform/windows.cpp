@@ -47,6 +47,10 @@ std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error) {
   }
 }
 
+bool platform_is_terminal(int fd) {
+  return _isatty(fd) != 0;
+}
+
 int platform_write_all(int fd, const char* bytes, std::size_t size) {
   while (size > 0) {
     const int written = _write(fd, bytes, clamp_count(size));

@@ -72,6 +72,50 @@ constexpr std::string_view crash = "Ouch - that hurt!\n";
 constexpr std::string_view input_ended =
     "\nERROR: Input ended before touchdown, flight abandoned\n";
 
+// Brief mode (--brief, or LM_SIMULATOR_BRIEF=1): the same flight in a line
+// a second, short enough for a screen reader to say in a breath. Scripts
+// may rely on these lines as on the others.
+//
+// The banner leaves the altitude prompt on its line, and the two fit an
+// 80-column terminal's line, so that a screen reader reading the line at
+// the cursor says both. Every later line starts with brief_line_start, as
+// the full dialogue's rate prompt does: at a terminal the answer typed
+// ends the prompt's line, and from a file each second still has a line of
+// its own. A second with fuel left reads "12 s 1183.36 m -19.44 m/s 440 l.
+// Rate? ", one without "41 s 8.12 m -60.30 m/s no fuel.", each number as
+// short as it goes. The units part the figures, where commas or a colon
+// would only add pauses to a line said every second.
+constexpr std::string_view brief_line_start = "\n";
+constexpr std::string_view brief_banner =
+    "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
+constexpr std::string_view brief_altitude_prompt = "Altitude? ";
+constexpr std::string_view brief_altitude_error = "Altitude must be 1 to 9999.\n";
+constexpr std::string_view brief_fuel_prompt = "Fuel? ";
+constexpr std::string_view brief_fuel_error = "Fuel must be 1 or more.\n";
+constexpr std::string_view brief_rate_prompt = "Rate? ";
+constexpr std::string_view brief_rate_error = "Rate must be 0 to 9.\n";
+
+// What follows each number of a second's line, the time first.
+constexpr std::string_view brief_time_unit = " s ";
+constexpr std::string_view brief_altitude_unit = " m ";
+constexpr std::string_view brief_velocity_unit = " m/s ";
+constexpr std::string_view brief_fuel_unit = " l. ";
+constexpr std::string_view brief_no_fuel = "no fuel.";
+
+// Before the next line of a second or the touchdown, when answers typed
+// ahead have flown seconds unsaid: their count, then this.
+constexpr std::string_view brief_typed_ahead = " s flown on answers typed ahead.";
+
+// The touchdown, "Crash at 42 s -61.92 m/s 0 l.": the verdict in plain
+// words, then the time, the velocity and the fuel left, as a second's line
+// has them. The full dialogue's verdict line follows it.
+constexpr std::string_view brief_soft_landing = "Soft landing at ";
+constexpr std::string_view brief_hard_landing = "Hard landing at ";
+constexpr std::string_view brief_crash = "Crash at ";
+constexpr std::string_view brief_touchdown_fuel_unit = " l.";
+
+constexpr std::string_view brief_input_ended = "\nInput ended, flight abandoned.\n";
+
 // On standard error, once, when output was lost: then the system's reason
 // and a newline.
 constexpr std::string_view output_lost = "lm_simulator: cannot write to standard output: ";
@@ -83,14 +127,20 @@ constexpr std::string_view input_failed = "lm_simulator: cannot read standard in
 // The command line: --help's text; --version's, which the version and a
 // newline follow; and the note on standard error for any other argument.
 constexpr std::string_view usage =
-    "usage: lm_simulator [--help | --version]\n"
+    "usage: lm_simulator [--brief] [--help | --version]\n"
     "Flies a lunar module's final descent, one second at a time: the answers\n"
     "(the initial altitude, the fuel, then each second's fuel rate) are read\n"
     "from standard input, and the dialogue is written to standard output, as\n"
     "in: lm_simulator < answers.txt\n"
+    "--brief, or LM_SIMULATOR_BRIEF=1 in the environment, says each second in\n"
+    "one short line, for listening through a screen reader; the option gives\n"
+    "brief mode whatever the variable holds.\n"
     "Exit status: 0 the flight reached the surface, 1 the input ended first,\n"
     "2 the output could not all be written, 3 the input could not be read.\n";
 constexpr std::string_view version_name = "lm_simulator ";
+// Brief mode's option, and the variable that asks for it when set to "1".
+constexpr std::string_view brief_option = "--brief";
+constexpr const char* brief_variable = "LM_SIMULATOR_BRIEF";
 constexpr std::string_view arguments_ignored =
     "lm_simulator: arguments are ignored; the answers are read from standard input\n";
 
