@@ -769,13 +769,15 @@ async function long_link_stopped(engine) {
     if (tries > 300) return ['no Stop button'];
     await new Promise((go) => setTimeout(go, 100));
   }
-  const {state, screen} = await engine.click('#replay-stop').then(() => engine.run(look));
+  const {state, screen, seconds} = await engine.click('#replay-stop').then(() => engine.run(look));
   const kept = (await engine.run(record_seen))[7].split('#')[1];
   const after = await play(engine, ['5']);
+  // Each 5 kept is a second the program reported, after the start's report.
   return state === 'waiting' && fragment.startsWith(`#${kept}`) &&
-          kept.length < fragment.length - 1 && /thrust\): $/.test(after.screen) ?
+          kept.length < fragment.length - 1 && /thrust\): $/.test(after.screen) &&
+          kept.split('~')[1].split('5').length === seconds ?
       [] :
-      [`stopped ${state}, ${kept.length} kept: ${screen.slice(-80)}`];
+      [`stopped ${state} at ${seconds} s, ${kept.length} kept: ${screen.slice(-80)}`];
 }
 
 // A landed flight listed last, past the tab's own storage, with its start and figures as the
