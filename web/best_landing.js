@@ -167,6 +167,7 @@ function best_landing_view({best, hint, links, replay, challenge}, {chart, texts
       altitudes: flight.flown.map((s) => Number(s.altitude)),
       velocities: flight.flown.map((s) => Number(s.velocity)),
       latest: null,
+      start: null,
       fuel_text: null,
       touchdown: null,
       verdict: null,

@@ -22,6 +22,12 @@ function flight_chart(chart, texts) {
       texts ? ` (${String(texts[`${name}_unit`]).trim()})` : '';
   const word = (/** @type {string} */ name) =>
       texts ? String(texts[`${name}_label`]).replace(':', '').trim().toLowerCase() : name;
+  // The velocities that part a soft landing from a hard one, and a hard one
+  // from a crash: the program's limits, marked on the velocity's axis.
+  const limits = texts ?
+      [['soft_landing_limit', 'soft'], ['hard_landing_limit', 'hard']].map(
+          ([name, word]) => ({value: Number(texts[name]), label: `${texts[name]} ${word}`})) :
+      [];
   /** @type {{track: flight_track, faint: {name: string, track: flight_track}[]} | null} */
   let drawn = null;
   let pending = false;
@@ -92,7 +98,9 @@ function flight_chart(chart, texts) {
         (/** @type {'times' | 'altitudes' | 'velocities'} */ name,
          /** @type {number[]} */ always) => extent(tracks.flatMap((t) => t[name]), always);
     const [h_axis, v_axis, t_range] = [
-      axis(range('altitudes', [0]), 5), axis(range('velocities', [0]), 5), range('times', [0, 10])
+      axis(range('altitudes', [0]), 5),
+      axis(range('velocities', [0, ...limits.map((limit) => limit.value)]), 5),
+      range('times', [0, 10])
     ];
     const left = edge + widest(h_axis.ticks) + gap;
     // Time's tick labels are centred; the last must fit beside the plot too.
@@ -101,7 +109,8 @@ function flight_chart(chart, texts) {
       t_axis = axis(t_range, count);
       const last = t_axis.ticks[t_axis.ticks.length - 1].label;
       right = Math.min(
-          width - edge - widest(v_axis.ticks) - gap, width - edge - text_width(last, font) / 2);
+          width - edge - widest([...v_axis.ticks, ...limits]) - gap,
+          width - edge - text_width(last, font) / 2);
       if ((right - left) / (t_axis.ticks.length - 1) > widest(t_axis.ticks) + gap) break;
     }
     // The legend: one row, or two when the chart is narrow.
@@ -159,8 +168,18 @@ function flight_chart(chart, texts) {
             parts.push(
                 svg('text', {x: left - gap, y: at.y_h(tick.value) + 4, 'text-anchor': 'end'},
                     tick.label)));
+    // The landing limits beside the velocity's ticks, a row apart at least,
+    // in place of the ticks they would crowd.
+    const marks = limits.map((limit) => ({...limit, y: at.y_v(limit.value)}));
+    if (marks.length === 2 && marks[1].y - marks[0].y < row) {
+      const middle =
+          Math.min(Math.max((marks[0].y + marks[1].y) / 2, at.top + row / 2), at.bottom - row / 2);
+      [marks[0].y, marks[1].y] = [middle - row / 2, middle + row / 2];
+    }
+    for (const mark of marks)
+      parts.push(svg('text', {class: 'limit-label', x: right + gap, y: mark.y + 4}, mark.label));
     at.v_axis.ticks.forEach(
-        (tick, i) => i % v_every ||
+        (tick, i) => i % v_every || marks.some((m) => Math.abs(m.y - at.y_v(tick.value)) < row) ||
             parts.push(svg('text', {x: right + gap, y: at.y_v(tick.value) + 4}, tick.label)));
     const below = at.bottom + small + 8;
     for (const tick of at.t_axis.ticks)
@@ -202,7 +221,10 @@ function flight_chart(chart, texts) {
       axis_line({x1: left, y1: bottom, x2: right, y2: bottom}),
       axis_line({x1: left, y1: top, x2: left, y2: bottom}),
       axis_line({x1: right, y1: top, x2: right, y2: bottom}),
-      axis_line({x1: left, y1: at.y_v(0), x2: right, y2: at.y_v(0), 'stroke-dasharray': '3 3'})
+      axis_line({x1: left, y1: at.y_v(0), x2: right, y2: at.y_v(0), 'stroke-dasharray': '3 3'}),
+      ...limits.map(
+          ({value}) => svg(
+              'line', {class: 'limit', x1: left, y1: at.y_v(value), x2: right, y2: at.y_v(value)}))
     ];
   }
 

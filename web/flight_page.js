@@ -18,6 +18,7 @@
   const button = (/** @type {string} */ id) => /** @type {HTMLButtonElement} */ (element(id));
   const [send_button, end_button, again_button] = ['send', 'end-input', 'fly-again'].map(button);
   const [end_ask, end_yes, end_no] = ['end-ask', 'end-yes', 'end-no'].map(element);
+  const [end_ask_text, verdict_place] = ['end-ask-text', 'status'].map(element);
   const chart_element = /** @type {SVGSVGElement} */ (/** @type {unknown} */ (element('chart')));
   // The program's texts and figures, which lm_simulator.js begins with.
   const texts = typeof program === 'object' ? program : null;
@@ -27,17 +28,27 @@
   const status = flight_status(
       {status: element('status'), state: element('answer-state'), answer, chart: chart_element},
       texts);
+  const replays = flight_replay({
+    box: element('replaying'),
+    progress: /** @type {HTMLProgressElement} */ (element('replay-progress')),
+    stop: element('replay-stop')
+  });
+  const keys = rate_keys(element('rate-keys'), texts, (rate) => send(`${rate}\n`));
   const record = flight_record(
       {
         share: /** @type {HTMLAnchorElement} */ (element('share')),
         note: element('keep-note'),
+        link_note: element('link-note'),
         answers_text: /** @type {HTMLTextAreaElement} */ (element('answers-text')),
-        earlier: element('earlier'),
         copy: element('copy-answers'),
         save_dialogue: element('save-dialogue'),
         save_chart: element('save-chart')
       },
-      {storage: sessionStorage, texts, dialogue_of, chart_file: () => chart.file()});
+      {storage: sessionStorage, dialogue_of, chart_file: () => chart.file()});
+  const earlier = earlier_flights(
+      {earlier: element('earlier'), clear: element('clear-earlier'), note: element('earlier-note')},
+      {storage: () => localStorage, texts});
+  record.on_finished(earlier.add);
   const best = best_landing_view(
       {
         best: element('best'),
@@ -52,9 +63,11 @@
    * The flight being flown: its reports, the program's input, whether the
    * player's input has ended, and all that was typed.
    * @type {{reports: ReturnType<typeof report_reader>, input: program_input | null, ended:
-   *     boolean, typed: string}}
+   *     boolean, replay: ReturnType<ReturnType<typeof flight_replay>['feeder']> | null, typed:
+   *     string}}
    */
-  let flight = {reports: report_reader(texts), input: null, ended: true, typed: ''};
+  let flight = {reports: report_reader(texts), input: null, ended: true, replay: null, typed: ''};
+  let again_asked = false;  // a new flight waits for this one's end
 
   // The page's state for scripts and tests: running, waiting, ended, or
   // failed when the program cannot run.
@@ -66,20 +79,29 @@
   function start_flight(
       /** @type {linked_flight | null} */ replay, /** @type {challenge | null} */ opened = null) {
     const reports = report_reader(texts);
-    const this_flight =
-        {reports, input: /** @type {program_input | null} */ (null), ended: false, typed: ''};
+    const this_flight = {
+      reports,
+      input: /** @type {program_input | null} */ (null),
+      ended: false,
+      replay: /** @type {ReturnType<ReturnType<typeof flight_replay>['feeder']> | null} */ (null),
+      typed: ''
+    };
     flight = this_flight;
+    again_asked = false;
     record.begin(reports.track);
     best.begin(opened);
-    if (replay?.problem) record.say(replay.problem);
-    const feed = replay_feeder(replay);
+    if (replay?.problem) record.say_link(replay.problem);
     screen.clear();
     chart.draw(reports.track);
-    status.begin(reports.track);
+    status.begin(reports.track, replay?.problem || null);
     set_state('running');
-    again_button.hidden = true;
     end_ask.hidden = true;
     end_button.disabled = send_button.disabled = false;
+    const feed = replays.feeder(replay, () => this_flight.input, (unread) => {
+      record.unsent(unread);
+      status.say('The replay was stopped: the flight waits where it got to.');
+    });
+    this_flight.replay = feed;
     this_flight.input = run_program({
       output: (text) => {
         screen.show(text);
@@ -88,7 +110,9 @@
       },
       waiting: (input) => {
         this_flight.input = input;
-        if (!feed(send, end_input)) wait();
+        // The status follows a replay as it follows play, said once at its end.
+        if (feed.more()) status.update(true, reports.pending(), true);
+        if (!feed.next((text) => send(text, false), () => end_input(false))) wait();
       },
       exited: () => stop('ended'),
       failed: (reason) => fail(
@@ -101,46 +125,40 @@
     });
   }
 
-  // Returns what feeds a new flight the pieces it replays: one each time the
-  // program would wait for the player, so each echo falls where the player's
-  // did, then the end of the input if it was ended. The pieces go through the
-  // paced reading that keeps a long paste from freezing the tab.
-  function replay_feeder(/** @type {linked_flight | null} */ replay) {
-    const {sends, ended} = replay || {sends: [], ended: false};
-    let next = 0;
-    return (/** @type {(text: string) => void} */ send, /** @type {() => void} */ end) => {
-      if (next < sends.length) {
-        send(sends[next++]);
-      } else if (ended && next++ === sends.length) {
-        end();
-      } else {
-        return false;
-      }
-      return true;
-    };
-  }
-
   // The program waits for the player.
   function wait() {
     record.settle();
     set_state('waiting');
     answer.disabled = false;
     screen.to_end();
-    status.update(true, flight.reports.pending());
+    const pending = flight.reports.pending();
+    status.update(true, pending, false);
     chart.flush();
-    answer.focus();
+    // A point only where the altitude is asked; fuel and rates are whole.
+    answer.inputMode =
+        texts && pending.endsWith(String(texts.altitude_prompt)) ? 'decimal' : 'numeric';
+    // On a touch screen the rates' buttons answer, with the keyboard down.
+    if (!keys.show(
+            texts !== null && pending.endsWith(String(texts.rate_prompt).replace(/^\n/, ''))))
+      answer.focus();
     hold_place();
   }
 
   function stop(/** @type {string} */ how) {
     if (how === 'ended') best.landed(flight.reports.track, flight.typed);
+    flight.replay?.end();
+    keys.show(false);
     record.settle();
     chart.flush();
     close_input();
-    status.update(false, '');
-    again_button.hidden = false;
+    status.update(false, '', false);
+    record.finished(how === 'ended');
     set_state(how);
-    again_button.focus();
+    if (again_asked) return start_flight(null);
+    // Keys already on their way when the flight ends land on the verdict:
+    // only a deliberate press of "Fly again" starts another.
+    if (how === 'ended') verdict_place.focus({preventScroll: true});
+    else again_button.focus();
   }
 
   // Says in words why the program cannot run here, and what may help.
@@ -150,11 +168,12 @@
     stop('failed');
   }
 
-  // Sends `text` as typed, echoing it the way a terminal does.
-  function send(/** @type {string} */ text) {
+  // Sends `text` as typed, echoing it the way a terminal does; `played` by
+  // the player, not a replay.
+  function send(/** @type {string} */ text, played = true) {
     if (flight.ended || text === '' || !flight.input) return;
     text = decimal_points(text);
-    record.sent(text);
+    record.sent(text, played);
     flight.typed += text;
     screen.show(text);
     set_state('running');  // until the program waits again
@@ -168,12 +187,12 @@
     if (!answer.disabled) answer.focus();
   }
 
-  function end_input() {
+  function end_input(played = true) {
     if (flight.ended) return;
-    send(answer.value);
+    send(answer.value, played);
     answer.value = '';
     close_input();
-    record.ended();
+    record.ended(played);
     set_state('running');
     flight.input?.end_input();
   }
@@ -217,7 +236,7 @@
     document.documentElement.style.setProperty('--view', covered ? `${view.height}px` : '');
     if (state() !== 'waiting' || zoomed) return;
     screen.to_end();
-    const top = view.offsetTop;
+    const top = view.offsetTop + element('link-note').offsetHeight;  // below the note on a link
     const bottom = top + view.height;
     const from = Math.min(line.getBoundingClientRect().top, answer.getBoundingClientRect().top);
     const to = send_button.getBoundingClientRect().bottom;
@@ -264,14 +283,21 @@
   screen_element.onclick = () => {
     if (!answer.disabled && !String(getSelection())) answer.focus();
   };
-  // "End input" abandons the flight: the page asks first, in the page itself
-  // (a browser's own dialog is handled badly by screen readers and drivers).
-  end_button.onclick = () => {
+  // "End input", and "Fly again" during a flight, abandon it: the page asks
+  // first, in the page itself (a browser's own dialog is handled badly by
+  // screen readers and drivers). A new flight follows this one's end.
+  const ask = (/** @type {boolean} */ again) => {
+    end_ask_text.textContent =
+        again ? 'A new flight abandons this one.' : 'Ending the input abandons this flight.';
+    end_yes.textContent = again ? 'Fly again' : 'End it';
+    end_ask.dataset.again = again ? 'yes' : '';
     end_ask.hidden = false;
     end_no.focus();
   };
+  end_button.onclick = () => ask(false);
   end_yes.onclick = () => {
     end_ask.hidden = true;
+    again_asked = end_ask.dataset.again === 'yes';
     end_input();
   };
   end_no.onclick = () => {
@@ -281,7 +307,7 @@
   end_ask.onkeydown = (event) => {
     if (event.key === 'Escape') end_no.click();
   };
-  again_button.onclick = () => start_flight(null);
+  again_button.onclick = () => flight.ended ? start_flight(null) : ask(true);
   for (const target of [window, window.visualViewport])
     target?.addEventListener('resize', hold_place);
 

@@ -1,42 +1,47 @@
 // @ts-check
-// flight_record: what the page keeps of the flights: the answers of the one
-// being flown, its link, the copy, the saved dialogue and chart, the flight
-// kept for a reload, and the earlier flights. Kept in the storage it is
-// given (the tab's, sessionStorage), as flight_link writes flights.
+// flight_record: what the page keeps of the flight being flown: its
+// answers, its link and the address bar, the copy, the saved dialogue and
+// chart, and the flight kept for a reload in the storage it is given (the
+// tab's, sessionStorage), as flight_link writes flights. Each flight that
+// ends, or is left for another, it hands on as an earlier flight.
 'use strict';
 
 /**
  * A finished flight as the earlier flights list it, its figures as its
  * reports gave them.
  * @typedef {object} earlier_flight
+ * @property {{altitude: string, fuel: string} | null} start  as first reported
  * @property {number | null} seconds
  * @property {string | null} velocity  at touchdown
  * @property {string | null} fuel  left
+ * @property {string | null} grade  the verdict's grade: soft, hard or crash
  * @property {string | null} verdict  the verdict's words
  * @property {string} fragment  its link's
  */
 
 /**
- * Returns the page's record of its flights.
- * @param {{share: HTMLAnchorElement, note: HTMLElement, answers_text: HTMLTextAreaElement,
- *     earlier: HTMLElement, copy: HTMLElement, save_dialogue: HTMLElement,
+ * Returns the page's record of the flight being flown; `link_note` says, at
+ * the top of the page, what it cannot use of a link.
+ * @param {{share: HTMLAnchorElement, note: HTMLElement, link_note: HTMLElement,
+ *     answers_text: HTMLTextAreaElement, copy: HTMLElement, save_dialogue: HTMLElement,
  *     save_chart: HTMLElement}} elements
- * @param {{storage: Storage, texts: Readonly<Record<string, string | number>> | null,
+ * @param {{storage: Storage,
  *     dialogue_of: (flight: {sends: string[], ended: boolean}) => Promise<string[]>,
  *     chart_file: () => string}} needs
  */
-function flight_record(elements, {storage, texts, dialogue_of, chart_file}) {
-  const {share, note, answers_text, earlier} = elements;
+function flight_record(elements, {storage, dialogue_of, chart_file}) {
+  const {share, note, answers_text} = elements;
   const stored_flight = 'lm_simulator.flight';
-  const stored_earlier = 'lm_simulator.earlier';
-  const earlier_most = 10;
   // What the address's fragment was when the page loaded: a reload restores
   // the stored flight only if it came from the same link.
   const opened_with = location.hash;
   const page_address = () => location.href.split('#')[0];
-  const unit = (/** @type {string} */ name) => texts ? String(texts[`${name}_unit`]).trim() : '';
   /** @type {{sends: string[], link: string, ended: boolean, track: flight_track} | null} */
   let flight = null;
+  /** @type {(flight: earlier_flight) => void} */
+  let finished = () => {};
+  let listed = false;  // whether the flight is among the earlier ones
+  let played = false;  // whether the player, not only a replay, flew it
 
   const say = (/** @type {string} */ text) => { note.textContent = text; };
 
@@ -57,47 +62,33 @@ function flight_record(elements, {storage, texts, dialogue_of, chart_file}) {
     } catch { return null; }
   }
 
-  // Returns the list of earlier flights, newest first.
-  function earlier_flights() {
-    const list = stored(stored_earlier);
-    return /** @type {earlier_flight[]} */ (Array.isArray(list) ? list : []);
-  }
-
-  function show_earlier(/** @type {earlier_flight[]} */ list) {
-    const items = list.map((flight) => {
-      const item = document.createElement('li');
-      const flown =
-          flight.seconds === null ? 'no second flown' : `${flight.seconds} ${unit('time')} flown`;
-      const fuel = flight.fuel === null ? '' : `, ${flight.fuel} ${unit('fuel')} left`;
-      const end = flight.velocity === null ?
-          ', no touchdown' :
-          `, touchdown at ${flight.velocity} ${unit('velocity')}: ${flight.verdict}`;
-      const link = document.createElement('a');
-      link.href = page_address() + String(flight.fragment);
-      link.textContent = 'replay';
-      item.append(`${flown}${fuel}${end} `, link);
-      return item;
-    });
-    /** @type {HTMLElement} */ (earlier.querySelector('ol')).replaceChildren(...items);
-    earlier.hidden = items.length === 0;
-  }
-
-  // Adds the flight being flown to the earlier flights if it had answers.
+  // Lists the flight being flown among the earlier flights, once, if the
+  // player answered: a link followed, or a reload, lists no flight again.
   function remember() {
-    if (!flight || flight.sends.length === 0) return;
+    if (!flight || listed || !played) return;
+    listed = true;
     const {track} = flight;
     const landed = track.touchdown;
-    const list = earlier_flights();
-    list.unshift({
+    finished({
+      start: track.start,
       seconds: landed ? landed.time : track.times.at(-1) ?? null,
       velocity: landed ? landed.velocity_text : null,
       fuel: landed ? landed.fuel_text : track.fuel_text,
+      grade: track.verdict,
       verdict: track.verdict_text,
       fragment: flight_link.fragment(flight)
     });
-    list.length = Math.min(list.length, earlier_most);
-    store(stored_earlier, JSON.stringify(list));
-    show_earlier(list);
+  }
+
+  // The address bar names the flight on screen, as its link does, without a
+  // history entry for each answer; a new flight's address has no answers.
+  function name_flight(/** @type {string} */ fragment) {
+    try {
+      history.replaceState(history.state, '', page_address() + fragment);
+    } catch (error) {
+      say(`The address bar cannot hold this flight (${/** @type {Error} */ (error).message}): ` +
+          '"Copy answers" still holds it.');
+    }
   }
 
   // The answers as a file of them holds them: at a terminal the file's end
@@ -141,15 +132,30 @@ function flight_record(elements, {storage, texts, dialogue_of, chart_file}) {
   };
   elements.save_chart.onclick = () => save('lm_flight_chart.svg', 'image/svg+xml', [chart_file()]);
   // A link to another flight opened in this tab: the page starts over with
-  // it, the flight left listed among the earlier ones.
+  // it, the flight left listed among the earlier ones. The flight's own link
+  // is no other flight.
   addEventListener('hashchange', () => {
+    if (flight && location.hash === flight_link.fragment(flight)) return;
     remember();
     location.reload();
   });
-  show_earlier(earlier_flights());
+  // Following the flight's own link changes nothing.
+  share.addEventListener('click', (event) => {
+    if (share.href === location.href) event.preventDefault();
+  });
 
   return {
     say,
+    // Says what the page cannot use of the link it opened, naming it, here
+    // and at the top of the page.
+    say_link(/** @type {string} */ problem) {
+      say(problem);
+      const shown = opened_with.length > 80 ? `${opened_with.slice(0, 80)}…` : opened_with;
+      elements.link_note.textContent = `The link ${page_address()}${shown}: ${problem}`;
+      document.documentElement.style.setProperty('--note', `${elements.link_note.offsetHeight}px`);
+    },
+    // Tells `then` of each flight that ends or is left for another.
+    on_finished(/** @type {(flight: earlier_flight) => void} */ then) { finished = then; },
     // Returns what the page replays when it loads: after a reload, the flight
     // stored by this tab, else the link's answers; null when none.
     /** @returns {linked_flight | null} */
@@ -168,17 +174,37 @@ function flight_record(elements, {storage, texts, dialogue_of, chart_file}) {
     begin(/** @type {flight_track} */ track) {
       remember();
       say('');
+      elements.link_note.textContent = '';
+      document.documentElement.style.removeProperty('--note');
       answers_text.hidden = true;
       flight = {sends: [], link: '', ended: false, track};
+      [listed, played] = [false, false];
     },
-    // Keeps a piece of text sent to the program.
-    sent(/** @type {string} */ text) {
+    // Lets go of the last `count` bytes sent, which the program never read.
+    unsent(/** @type {number} */ count) {
       if (!flight) return;
+      const [encoder, decoder] = [new TextEncoder(), new TextDecoder()];
+      while (count > 0 && flight.sends.length > 0) {
+        const bytes = encoder.encode(/** @type {string} */ (flight.sends.pop()));
+        if (bytes.length > count) flight.sends.push(decoder.decode(bytes.subarray(0, -count)));
+        count -= bytes.length;
+      }
+      flight.link = flight.sends.map(flight_link.piece).join('');
+    },
+    // The flight has ended (`ended`) or failed.
+    finished(/** @type {boolean} */ ended) {
+      if (ended) remember();
+    },
+    // Keeps a piece of text sent to the program, `by_player` or a replay.
+    sent(/** @type {string} */ text, /** @type {boolean} */ by_player) {
+      if (!flight) return;
+      played ||= by_player;
       flight.sends.push(text);
       flight.link += flight_link.piece(text);
     },
-    ended() {
+    ended(/** @type {boolean} */ by_player) {
       if (flight) flight.ended = true;
+      played ||= by_player;
     },
     // Once the page waits or the flight has ended: the link and the stored
     // flight catch up (not at every piece, which a long replay sends).
@@ -186,6 +212,7 @@ function flight_record(elements, {storage, texts, dialogue_of, chart_file}) {
       if (!flight) return;
       const fragment = flight_link.fragment(flight);
       share.href = page_address() + fragment;
+      name_flight(flight.sends.length || flight.ended ? fragment : '');
       store(stored_flight, JSON.stringify({opened_with, fragment}));
     },
   };

@@ -21,9 +21,6 @@ function flight_status({status, state, answer, chart}, texts) {
   const unit = (/** @type {string} */ name) => text(`${name}_unit`).trim();
   const word = (/** @type {string} */ name) =>
       text(`${name}_label`).replace(':', '').trim().toLowerCase();
-  // The page's plain words for each grade of verdict.
-  /** @type {Record<string, string>} */
-  const grades = {soft: 'Soft landing', hard: 'Hard landing', crash: 'Crash'};
   // The questions, as they begin a line of the program's output.
   const questions = ['altitude_prompt', 'fuel_prompt', 'rate_prompt']
                         .map((name) => text(name).replace(/^\n/, ''))
@@ -35,6 +32,8 @@ function flight_status({status, state, answer, chart}, texts) {
   let prompt = null;  // the question waited at last
   let [reports_said, notes_said] = [0, 0];
   let now = '';  // the state in words
+  /** @type {string | null} */
+  let first = null;  // said before the news of the first wait
 
   // Returns the texts as sentences, each ended by its stop.
   const sentences = (/** @type {(string | null | undefined)[]} */ texts) =>
@@ -65,7 +64,7 @@ function flight_status({status, state, answer, chart}, texts) {
   }
 
   const verdict = () =>
-      track.verdict_line ? [grades[track.verdict || ''] || '', track.verdict_line] : [];
+      track.verdict_line ? [grade_words[track.verdict || ''] || '', track.verdict_line] : [];
 
   // Returns what is new since the last question: the lines that are no
   // report, less the questions they follow, then the reported state, or how
@@ -93,28 +92,37 @@ function flight_status({status, state, answer, chart}, texts) {
   answer.addEventListener('blur', () => { state.textContent = now; });
 
   return {
-    // Starts telling a new flight, whose reports make `new_track`.
-    begin(/** @type {flight_track} */ new_track) {
+    // Starts telling a new flight, whose reports make `new_track`, `note`
+    // said first when there is one.
+    begin(/** @type {flight_track} */ new_track, /** @type {string | null} */ note) {
       track = new_track;
       prompt = null;
-      [reports_said, notes_said, now] = [0, 0, ''];
+      [reports_said, notes_said, now, first] = [0, 0, '', note];
       status.textContent = state.textContent = '';
       answer.removeAttribute('aria-label');
     },
     // Says what is new: when the program waits, `pending` is the line it
-    // waits on, the question last.
-    update(/** @type {boolean} */ waiting, /** @type {string} */ pending) {
+    // waits on, the question last. A replay's waits are heard `quiet`ly, as
+    // they come, and what is new at its last said as in play.
+    update(
+        /** @type {boolean} */ waiting, /** @type {string} */ pending,
+        /** @type {boolean} */ quiet) {
       const said = news();
       const asked = waiting ? unasked(pending, true) : '';
       if (asked.trim() && asked !== prompt) {
         if (prompt !== null) said.push(asked.trim());
         prompt = asked;
-        answer.setAttribute('aria-label', asked.trim());
       }
+      if (quiet) return;
+      if (first) said.unshift(first);
+      first = null;
+      if (prompt) answer.setAttribute('aria-label', prompt.trim());
       if (said.some(Boolean)) status.textContent = sentences(said.map((t) => t.trim()));
       now = sentences([track.latest && state_words(track.latest, true), ...verdict()]);
       chart.setAttribute('aria-label', [chart_name, now].filter(Boolean).join(': '));
       if (document.activeElement !== answer) state.textContent = now;
     },
+    // Says `text` first at the next update.
+    say(/** @type {string} */ text) { first = text; },
   };
 }

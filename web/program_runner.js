@@ -22,6 +22,9 @@
  * @typedef {object} program_input
  * @property {(text: string) => void} send  text as typed, read in order
  * @property {() => void} end_input  the input's end, after what was sent
+ * @property {() => number} read  how many bytes the program has read
+ * @property {() => number} drop  lets go of what it has not read; returns how
+ *     many bytes that was
  */
 
 /**
@@ -44,6 +47,7 @@ function run_program(handlers) {
   let reader = null;  // the program's pending read
   let idle = false;   // whether the program waits on its owner, not on work
   let work_began = performance.now();
+  let read = 0;  // bytes handed to the program
 
   // Hands the program the next typed bytes, or the end of the input, or
   // tells the owner that it waits.
@@ -65,6 +69,7 @@ function run_program(handlers) {
         typed.unshift(chunk.subarray(most));
         chunk = chunk.subarray(0, most);
       }
+      read += chunk.length;
     }
     if (performance.now() - work_began < busy_most) {
       resolve(chunk);
@@ -89,7 +94,9 @@ function run_program(handlers) {
       if (input_ended) return;
       input_ended = true;
       serve_read();
-    }
+    },
+    read: () => read,
+    drop: () => typed.splice(0).reduce((sum, bytes) => sum + bytes.length, 0),
   };
 
   if (typeof create_lm_simulator !== 'function') {

@@ -17,6 +17,7 @@
  * @property {number[]} altitudes  with each, the altitude
  * @property {number[]} velocities  and the velocity
  * @property {reported_state | null} latest  the newest report
+ * @property {{altitude: string, fuel: string} | null} start  the first report's
  * @property {string | null} fuel_text  the newest fuel report
  * @property {{time: number, velocity_text: string, fuel_text: string | null} | null} touchdown
  * @property {string | null} verdict  the verdict's grade: soft, hard or crash
@@ -24,6 +25,10 @@
  * @property {string | null} verdict_line  its whole line
  * @property {string[]} notes  the lines that are no report
  */
+
+// The page's plain words for each grade of verdict.
+/** @type {Readonly<Record<string, string>>} */
+const grade_words = Object.freeze({soft: 'Soft landing', hard: 'Hard landing', crash: 'Crash'});
 
 /**
  * Returns a reader of the output of the program whose texts are `texts`
@@ -37,6 +42,7 @@ function report_reader(texts) {
     altitudes: [],
     velocities: [],
     latest: null,
+    start: null,
     fuel_text: null,
     touchdown: null,
     verdict: null,
@@ -60,6 +66,7 @@ function report_reader(texts) {
     track.altitudes.push(Number(h));
     track.velocities.push(Number(v));
     track.latest = {time: t, altitude: h, velocity: v, fuel: f};
+    if (!track.start && f !== null) track.start = {altitude: h, fuel: f};
   }
 
   // A report follows its prompt on the same line when the answer was typed

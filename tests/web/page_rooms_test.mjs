@@ -53,9 +53,11 @@ for (const [name, reports, velocity, verdict, fuel, notes] of landings) {
   });
 }
 
-// Every transcript: each second reported once and in order, each number read,
-// the same however the output is cut into pieces.
-for (const file of fs.readdirSync(transcripts).filter((f) => f.endsWith('.out'))) {
+// Every transcript of the full dialogue, which the page reads (brief mode's
+// .brief.out are not its to read): each second reported once and in order,
+// each number read, the same however the output is cut into pieces.
+const full_dialogue = (/** @type {string} */ f) => f.endsWith('.out') && !f.endsWith('.brief.out');
+for (const file of fs.readdirSync(transcripts).filter(full_dialogue)) {
   check(file, () => {
     const output = fs.readFileSync(path.join(transcripts, file), 'latin1');
     const whole = track_of(output, output.length);
