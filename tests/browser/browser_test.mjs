@@ -654,8 +654,9 @@ async function status_said_once_a_second(engine) {
     await play(engine, typed);
     const texts = await engine.run(
         () =>
-            [live_added.at(-1), chart.getAttribute('aria-label'),
-             window['answer-state'].textContent]);
+            // The best landing's words come after the verdict, from a region of their own.
+            [live_added.filter((text) => !text.startsWith('Best possible')).at(-1),
+             chart.getAttribute('aria-label'), window['answer-state'].textContent]);
     const verdict = [plain, program_output(typed).split('\n').at(-2)].join('. ');
     const wrong = texts.some((text) => !text.includes(verdict)) || texts[0].split(' ').length > 40;
     problems.push(...figures(engine, `${typed[0]}: "${texts[0]}"`, wrong));
@@ -686,14 +687,21 @@ async function best_shown() {
 // landing as claimed; then the challenge's link, which types the start, says what to beat, and
 // after the best flight flown from it says that it was beaten.
 async function best_landing_and_challenge(engine) {
+  const problems = [];
   const crash = ['1300 500', '0 '.repeat(45)];
-  await opened_afresh(engine, url).then(() => play(engine, crash));
+  await opened_afresh(engine, url)
+      .then(() => engine.run(watch_live))
+      .then(() => play(engine, crash));
   const you = program_output(crash).match(/-\d+\.\d\d(?= m\/s)/g).at(-1);
   const seen = await engine.run(best_shown);
+  // Heard once, last, after the verdict.
+  const heard = await engine.run(() => live_added);
+  if (heard.filter((text) => text.startsWith('Best')).length !== 1 ||
+      !heard.at(-1).startsWith('Best') || !heard.at(-2).includes('Crash'))
+    problems.push(`live regions gained ${JSON.stringify(heard.slice(-2))}`);
   figures(engine, `searched in ${seen.search} ms, the longest slice ${seen.slice} ms`);
   const said = 'Best possible from 1300 m with 500 l: soft landing, 203 l left after 60 s. ' +
       `You: crash at ${you} m/s.`;
-  const problems = [];
   if (seen.words !== said || !/^Hint: .* full thrust from \d+ s, at [\d.]+ m\.$/.test(seen.hint) ||
       `${seen.ghost}` !== '61,61' || !seen.replay || !seen.challenge)
     problems.push(`after a crash: ${JSON.stringify(seen)}`);
