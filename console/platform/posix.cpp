@@ -1,6 +1,7 @@
 // The platform calls on POSIX systems, where the standard streams already
 // carry bytes unchanged.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform_io.h"
@@ -18,8 +19,12 @@ std::size_t platform_read(int fd, char* bytes, std::size_t size, int& error) {
   return got.size;
 }
 
+// A terminal is a character device as well: under Node, whose files the
+// WebAssembly build reads through, isatty() says yes to every standard
+// stream, while fstat() reports what the stream really is.
 bool platform_is_terminal(int fd) {
-  return ::isatty(fd) == 1;
+  struct stat status {};
+  return ::fstat(fd, &status) == 0 && S_ISCHR(status.st_mode) && ::isatty(fd) == 1;
 }
 
 int platform_write_all(int fd, const char* bytes, std::size_t size) {
