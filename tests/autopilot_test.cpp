@@ -104,6 +104,63 @@ TEST(Autopilot, SaysWhenAStartCannotBeSaved) {
   }
 }
 
+// Returns the summary line `lm_autopilot --plan` would write of the
+// flight whose output is `flown`, from its last report and verdict as the
+// simulator wrote them.
+std::string summary_of(const std::string& flown) {
+  const auto field = [&flown](const std::string& label) {
+    const std::size_t at = flown.find_first_not_of(' ', flown.rfind(label) + label.size());
+    return flown.substr(at, flown.find(' ', at) - at);
+  };
+  const char* verdict = flown.find(expected::landed) != std::string::npos         ? "soft"
+                        : flown.find(expected::hard_landing) != std::string::npos ? "hard"
+                                                                                  : "crash";
+  return std::string("best: ") + verdict + " " + field("Fuel:") + " l " + field("Time:") + " s " +
+         field("Velocity:") + " m/s proven\n";
+}
+
+// The best landing written by --plan, flown by the simulator, lands as its
+// summary says, and the autopilot flies the same flight by default: the
+// figures of the study, against the controller's from the same starts.
+TEST(Autopilot, FliesTheBestLandingAsPlanned) {
+  const struct {
+    std::vector<std::string> start;
+    std::string best;        // the summary --plan writes
+    std::string controller;  // the controller's touchdown velocity and fuel, as reported
+  } cases[] = {
+      {{"1300", "500"}, "best: soft 203 l 60 s -0.97 m/s proven\n", "-0.65 m/s 202 l"},
+      {{"9999", "2000"}, "best: soft 1173 l 166 s -0.97 m/s proven\n", "-0.65 m/s 1167 l"},
+      {{"1300", "200"}, "best: crash 0 l 50 s -16.20 m/s proven\n", "-48.60 m/s 0 l"},
+      {{"2", "3"}, "best: hard 0 l 2 s -2.27 m/s proven\n", "-3.89 m/s 0 l"},
+      {{"13e2", "+0500"}, "best: soft 203 l 60 s -0.97 m/s proven\n", "-0.65 m/s 202 l"},
+      {{"1", "1"}, "best: hard 0 l 2 s -2.92 m/s proven\n", "-2.92 m/s 0 l"},
+  };
+  for (const auto& c : cases) {
+    const std::string what = testing::PrintToString(c.start);
+    std::vector<std::string> arguments = {"--plan"};
+    arguments.insert(arguments.end(), c.start.begin(), c.start.end());
+    const child_result plan =
+        run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 30, arguments);
+    EXPECT_EQ(plan.errors, c.best) << what;
+    EXPECT_EQ(plan.exit_status, c.best.find(" soft ") != std::string::npos ? 0 : 1) << what;
+    EXPECT_EQ(plan.output.substr(0, c.start[0].size() + 1), c.start[0] + "\n") << what;
+    const child_result flown =
+        run_capturing(LM_SIMULATOR_PATH, {child_input::file, plan.output}, 30);
+    EXPECT_EQ(summary_of(flown.output), c.best) << what;
+    const child_result best = run_autopilot(c.start[0], c.start[1]);
+    EXPECT_EQ(summary_of(best.output), c.best) << what;
+    const child_result controller = run_capturing(LM_AUTOPILOT_PATH, {child_input::closed, ""}, 60,
+                                                  {"--controller", c.start[0], c.start[1]});
+    const std::string touchdown = summary_of(controller.output);
+    EXPECT_NE(touchdown.find(c.controller.substr(c.controller.find(" m/s ") + 5) + " "),
+              std::string::npos)
+        << what << ": " << touchdown;
+    EXPECT_NE(touchdown.find(" " + c.controller.substr(0, c.controller.find(" m/s ") + 4)),
+              std::string::npos)
+        << what << ": " << touchdown;
+  }
+}
+
 struct ending_case {
   std::vector<std::string> arguments;
   std::string said;  // what standard error must hold
@@ -145,6 +202,21 @@ TEST(Autopilot, EndsWithItsStatusWhateverItIsGiven) {
       {{""}, expected::autopilot_usage, 2},
       {{"1300", "500", "9"}, expected::autopilot_usage, 2},
       {{}, expected::autopilot_bad_timeout, 2, pipe, {"LM_AUTOPILOT_TIMEOUT_MS=1s"}},
+      {{"--plan", "0x10"}, expected::not_planned("0x10", "altitude", expected::altitude_error), 2},
+      {{"--plan", "5abc"}, expected::not_planned("5abc", "altitude", expected::fuel_error), 2},
+      {{"--plan", "0.99"}, expected::not_planned("0.99", "altitude", expected::altitude_error), 2},
+      {{"--plan", "1300", "0"}, expected::not_planned("0", "fuel", expected::fuel_error), 2},
+      {{"--plan", "1300", "1.5"}, expected::not_planned("1.5", "fuel", expected::rate_error), 2},
+      {{"--plan", "1300", "2147483648"},
+       expected::not_planned("2147483648", "fuel", expected::fuel_error),
+       2},
+      {{"--plan", "1300", "500", "9"}, expected::autopilot_usage, 2},
+      {{"--plan", "--controller"},
+       expected::not_planned("--controller", "altitude", expected::altitude_error),
+       2},
+      {{"--plan", "9999", "2147483647"}, " m/s proven\n", 0},
+      {{"--plan"}, expected::autopilot_output_failed, 3, child_output::dev_full},
+      {{"--controller", "1300", "500"}, "", 0},
       {{"1.3e3", "500"}, "", 0},
       {{"+1300", "0500"}, "", 0},
       {{"13e2"}, "", 0},
@@ -251,7 +323,8 @@ TEST(Autopilot, EndsInTimeAndBelievesNothingImpossible) {
   const std::string in_time = std::to_string(patience_ms / 1000) + " s\n";
   const std::string& impossible = expected::impossible;
   const std::string& unfinished = expected::unfinished;
-  const std::vector<std::string> crash = {"500", "100"};  // the fuel out at 500 m
+  // The controller's flight: the fuel out at 500 m.
+  const std::vector<std::string> crash = {"--controller", "500", "100"};
   const std::string landed_words = expected::landed.substr(expected::landed.find(" - ") + 3);
   const std::string sleep_half = "sleep " + std::to_string(patience / 2) + "\n";
   const fake_case cases[] = {

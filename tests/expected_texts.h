@@ -51,7 +51,8 @@ const std::string simulator_usage = "usage: lm_simulator [--brief] [--help | --v
 
 // The autopilot's: the first line of its usage, the line after a start it
 // could not save, and the lines it ends a run with on standard error.
-const std::string autopilot_usage = "usage: lm_autopilot [altitude [fuel]]\n";
+const std::string autopilot_usage =
+    "usage: lm_autopilot [--plan | --controller] [altitude [fuel]]\n";
 const std::string out_of_reach = " l of fuel was out of reach.\n";
 const std::string autopilot_bad_timeout = "lm_autopilot: LM_AUTOPILOT_TIMEOUT_MS must be";
 const std::string autopilot_cannot_run = "lm_autopilot: cannot run";
@@ -71,6 +72,14 @@ inline std::string not_taken(const std::string& answer, const std::string& name,
                              const std::string& error) {
   return "lm_autopilot: the simulator did not take \"" + answer + "\" as the " + name +
          "; it wrote: " + error.substr(0, error.size() - 1);
+}
+
+// Returns the line of `lm_autopilot --plan` for an `answer` to the prompt
+// for `name` that the simulator would refuse with `error`.
+inline std::string not_planned(const std::string& answer, const std::string& name,
+                               const std::string& error) {
+  return "lm_autopilot: the simulator would not take \"" + answer + "\" as the " + name +
+         "; it would write: " + error;
 }
 
 }  // namespace expected

@@ -9,11 +9,12 @@ build=$(realpath -m "${1:-$root/build-analysis}")
 cd "$root"
 
 cmake -S . -B "$build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-# Every source of this platform's build; the other platforms' raw calls are
-# checked by their own builds, which treat warnings as errors too, and the
-# fuzz target, built only with clang++ and LM_FUZZ, is checked on its own.
+# Every source of this platform's build; the other platforms' raw calls and
+# the web page's planner calls are checked by their own builds, which treat
+# warnings as errors too, and the fuzz target, built only with clang++ and
+# LM_FUZZ, is checked on its own.
 mapfile -t sources < <(git ls-files '*.cpp' |
-  grep -v -E -e '(^|/)platform/(windows|browser)\.cpp$' -e '^fuzz/')
+  grep -v -E -e '(^|/)platform/(windows|browser)\.cpp$' -e '^fuzz/' -e '^web/')
 mapfile -t fuzz_sources < <(git ls-files 'fuzz/*.cpp')
 # Each target's folder is its include directory.
 includes=(-Imodel -Iconsole -Iconsole/texts -Iconsole/platform -Iflight -Itools/spawn

@@ -1,7 +1,8 @@
 // @ts-check
 // flight_page: the page itself. It wires the rooms (the program's runner,
-// the terminal screen, the report reader, the chart, the spoken status and
-// the record of the flights with their links) and owns what is the page's: the flight's
+// the terminal screen, the report reader, the chart, the spoken status, the
+// record of the flights with their links, and the best landing with its
+// challenge) and owns what is the page's: the flight's
 // lifecycle, the player's input, and the layout around the question. It
 // carries bytes between the program and the screen and draws what the
 // program reports: everything the program says, and every number, comes
@@ -48,14 +49,24 @@
       {earlier: element('earlier'), clear: element('clear-earlier'), note: element('earlier-note')},
       {storage: () => localStorage, texts});
   record.on_finished(earlier.add);
+  const best = best_landing_view(
+      {
+        best: element('best'),
+        hint: element('best-hint'),
+        links: element('best-links'),
+        replay: /** @type {HTMLAnchorElement} */ (element('best-replay')),
+        challenge: /** @type {HTMLAnchorElement} */ (element('challenge'))
+      },
+      {chart, texts});
 
   /**
-   * The flight being flown: its reports, the program's input, and whether
-   * the player's input has ended.
+   * The flight being flown: its reports, the program's input, whether the
+   * player's input has ended, and all that was typed.
    * @type {{reports: ReturnType<typeof report_reader>, input: program_input | null, ended:
-   *     boolean, replay: ReturnType<ReturnType<typeof flight_replay>['feeder']> | null}}
+   *     boolean, replay: ReturnType<ReturnType<typeof flight_replay>['feeder']> | null, typed:
+   *     string}}
    */
-  let flight = {reports: report_reader(texts), input: null, ended: true, replay: null};
+  let flight = {reports: report_reader(texts), input: null, ended: true, replay: null, typed: ''};
   let again_asked = false;  // a new flight waits for this one's end
 
   // The page's state for scripts and tests: running, waiting, ended, or
@@ -64,18 +75,21 @@
   const set_state = (/** @type {string} */ value) => { document.body.dataset.state = value; };
 
   // One run of the program, from the banner to its exit, replaying `replay`
-  // first when there is one.
-  function start_flight(/** @type {linked_flight | null} */ replay) {
+  // first when there is one; `opened` is the challenge it answers.
+  function start_flight(
+      /** @type {linked_flight | null} */ replay, /** @type {challenge | null} */ opened = null) {
     const reports = report_reader(texts);
     const this_flight = {
       reports,
       input: /** @type {program_input | null} */ (null),
       ended: false,
-      replay: /** @type {ReturnType<ReturnType<typeof flight_replay>['feeder']> | null} */ (null)
+      replay: /** @type {ReturnType<ReturnType<typeof flight_replay>['feeder']> | null} */ (null),
+      typed: ''
     };
     flight = this_flight;
     again_asked = false;
     record.begin(reports.track);
+    best.begin(opened);
     if (replay?.problem) record.say_link(replay.problem);
     screen.clear();
     chart.draw(reports.track);
@@ -131,6 +145,7 @@
   }
 
   function stop(/** @type {string} */ how) {
+    if (how === 'ended') best.landed(flight.reports.track, flight.typed);
     flight.replay?.end();
     keys.show(false);
     record.settle();
@@ -159,6 +174,7 @@
     if (flight.ended || text === '' || !flight.input) return;
     text = decimal_points(text);
     record.sent(text, played);
+    flight.typed += text;
     screen.show(text);
     set_state('running');  // until the program waits again
     flight.input.send(text);
@@ -305,5 +321,9 @@
       unit.textContent =
           String(texts[`${/** @type {HTMLElement} */ (unit).dataset.unit}_unit`]).trim();
   }
-  start_flight(record.opened());
+  // A challenge's link holds its start, typed from it, unless a reload
+  // brings back the flight this tab kept since.
+  const opened = flight_challenge.of(location.hash);
+  const restored = record.opened();
+  start_flight(opened && (!restored || restored.problem) ? opened.flight : restored, opened);
 })();

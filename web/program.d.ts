@@ -11,3 +11,18 @@ declare function create_lm_simulator(module: {
   onExit: () => void;
   onAbort: (what: unknown) => void;
 }): Promise<unknown>;
+
+// What lm_planner.js defines: the function that makes the planner, whose
+// calls web/best_landing_calls.cpp defines.
+interface lm_planner_module {
+  HEAPU8: Uint8Array;
+  _malloc(size: number): number;
+  _free(at: number): void;
+  _lm_best_start(typed: number, size: number): number;
+  _lm_best_continue(search: number, milliseconds: number): number;
+  _lm_best_text(search: number): number;
+  _lm_best_end(search: number): void;
+  UTF8ToString(at: number): string;
+}
+
+declare function create_lm_planner(module: {lm_output: () => void}): Promise<lm_planner_module>;

@@ -21,12 +21,17 @@ constexpr long default_patience_ms = 10000;
 constexpr long longest_patience_ms = 3600000;
 
 constexpr std::string_view usage =
-    "usage: lm_autopilot [altitude [fuel]]\n"
+    "usage: lm_autopilot [--plan | --controller] [altitude [fuel]]\n"
     "       lm_autopilot --help | --version\n"
     "Flies lm_simulator (LM_SIMULATOR, else lm_simulator beside this program, else on\n"
     "the PATH) from the altitude and fuel given (1300 m and 500 l by default), each\n"
     "one answer the simulator takes: altitude from 1 to 9999 metres, fuel a positive\n"
-    "whole number of litres. LM_AUTOPILOT_TIMEOUT_MS (default 10000) bounds each\n"
+    "whole number of litres. It flies the best landing possible from that start,\n"
+    "found and proven before the flight; --controller flies its look-ahead controller\n"
+    "instead. --plan flies nothing: it writes the best landing's answers one a line,\n"
+    "a file for lm_simulator to read, and on standard error\n"
+    "\"best: VERDICT FUEL l SECONDS s VELOCITY m/s proven\" (\"gap N\" where the\n"
+    "search was cut short). LM_AUTOPILOT_TIMEOUT_MS (default 10000) bounds each\n"
     "wait for the simulator.\n"
     "Exit status: 0 a soft landing, 1 a start that cannot be saved, 2 arguments the\n"
     "simulator refuses, 3 no flight flown or shown.\n";
@@ -88,9 +93,19 @@ bool answered_option(int argc, char** argv) {
 
 flight_request read_command_line(int argc, char** argv) {
   flight_request request{std::nullopt,
+                         autopilot_mode::best,
                          {std::string(default_altitude), std::string(default_fuel)},
                          default_patience_ms};
-  // More than two arguments, or one empty or holding white space, would be
+  // The mode comes first, if given; the answers follow.
+  int first = 1;
+  if (argc > 1 && argv[1] == std::string_view("--plan")) request.mode = autopilot_mode::plan;
+  if (argc > 1 && argv[1] == std::string_view("--controller")) {
+    request.mode = autopilot_mode::controller;
+  }
+  if (request.mode != autopilot_mode::best) ++first;
+  argc -= first - 1;
+  argv += first - 1;
+  // More than two answers, or one empty or holding white space, would be
   // no answer or several.
   if (argc > 3) request.failed = refused_usage();
   for (int i = 1; i < argc && !request.failed; ++i) {

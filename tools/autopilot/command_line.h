@@ -1,7 +1,8 @@
 // command_line: what the autopilot is asked to do, from its arguments and
 // environment.
 //
-//   lm_autopilot [altitude [fuel]]      (defaults: 1300 m and 500 l)
+//   lm_autopilot [--plan | --controller] [altitude [fuel]]
+//                                      (defaults: 1300 m and 500 l)
 //   lm_autopilot --help | --version
 //
 // The altitude and fuel are typed as given, and the simulator alone judges
@@ -19,10 +20,15 @@
 // answering the first of them on standard output.
 bool answered_option(int argc, char** argv);
 
+// What is asked: to fly the best landing, to write it (--plan), or to fly
+// the look-ahead controller (--controller).
+enum class autopilot_mode { best, plan, controller };
+
 // What the command line asks for: the first answers and the patience of
 // each wait, ms; or the failure, the usage said.
 struct flight_request {
   maybe_failure failed;
+  autopilot_mode mode;
   flight_order order;
   long patience;
 };

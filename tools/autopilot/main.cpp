@@ -1,15 +1,24 @@
 // lm_autopilot: flies lm_simulator by itself, the way a person at the
 // terminal would.
 //
-//   lm_autopilot [altitude [fuel]]      (defaults: 1300 m and 500 l)
+//   lm_autopilot [--plan | --controller] [altitude [fuel]]
+//                                      (defaults: 1300 m and 500 l)
 //   lm_autopilot --help | --version
 //
 // It starts the simulator as a child over two pipes, waits for each prompt,
 // answers it, and echoes the whole dialogue with its answers to standard
-// output as a terminal would show it. Each fuel rate comes from a controller
-// that reads the state report above the prompt and looks ahead: it lets the
-// module fall as long as braking can still bring it down at under a metre
-// per second, then brakes.
+// output as a terminal would show it. The fuel rates are the best landing
+// possible from the start the simulator took, found and proven by the
+// planner at the first rate prompt (planned_rates). --controller flies a
+// controller instead that reads each state report and looks ahead: it lets
+// the module fall as long as braking can still bring it down at under a
+// metre per second, then brakes.
+//
+// --plan starts no simulator: it reads the altitude and fuel as the
+// simulator would (typed_start), and writes the best landing's answers to
+// standard output, a file that lm_simulator flies, and its summary line
+// (plan_report.h) to standard error; it exits as a flight would, 0 for a
+// soft landing and 1 for another.
 //
 // The altitude and fuel are typed as given, and the simulator alone judges
 // them, so the autopilot takes exactly the answers the simulator takes: an
@@ -41,10 +50,12 @@
 // believe, or standard output failed. --help and --version exit with 0.
 //
 // Its rooms: command_line (arguments, environment, usage); control_law
-// (the rates); screen_reading and flight_check (the screens read and
-// believed, pure); deadline and simulator_process (the child and every
-// wait for it); dialogue (the two held together, echoed); and here, the
-// wiring and the one place a run's end becomes its exit status.
+// and planned_rates (the rates); typed_start (the start for --plan); screen_reading and
+// flight_check (the screens read and believed, pure); deadline and simulator_process (the child and
+// every wait for it); dialogue (the two held together, echoed); and here, the wiring and the one
+// place a run's end becomes its exit status.
+
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -55,7 +66,11 @@
 #include "control_law.h"
 #include "dialogue.h"
 #include "flight_check.h"
+#include "plan_report.h"
+#include "planned_rates.h"
+#include "posix_streams.h"
 #include "simulator_process.h"
+#include "typed_start.h"
 
 namespace {
 
@@ -75,6 +90,26 @@ int ended_with(landing_verdict verdict, const flight_order& order) {
   return static_cast<int>(autopilot_status::out_of_reach);
 }
 
+// Writes the best landing from the start `order` types, its answers on
+// standard output and its summary on standard error; returns the exit
+// status.
+int write_plan(const flight_order& order) {
+  const typed_start start = read_typed_start(order);
+  if (start.failed) return ended_by(*start.failed);
+  const best_landing best = find_best_landing(start.altitude, start.fuel, planning_time);
+  if (maybe_failure failed = echo(plan_answers(order.altitude, order.fuel, best))) {
+    return ended_by(*failed);
+  }
+  const std::string summary = plan_summary(best);
+  // Standard error failing, nothing is left to say it on: the status does.
+  if (write_all(STDERR_FILENO, summary.data(), summary.size()) != 0) {
+    return static_cast<int>(autopilot_status::no_flight);
+  }
+  return static_cast<int>(best.result.verdict == landing_verdict::soft
+                              ? autopilot_status::success
+                              : autopilot_status::out_of_reach);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +119,7 @@ int main(int argc, char** argv) {
   }
   const flight_request request = read_command_line(argc, argv);
   if (request.failed) return ended_by(*request.failed);
+  if (request.mode == autopilot_mode::plan) return write_plan(request.order);
   // A simulator gone early shows as a failed write to it, not as a signal;
   // its exit is waited for, even where this program was started with
   // SIGCHLD ignored.
@@ -94,7 +130,10 @@ int main(int argc, char** argv) {
     return ended_by(*failed);
   }
   flight_check check = start_check(request.order);
-  const dialogue_end d = hold_dialogue(sim, check, controller_rate, request.patience);
+  const rate_source rates = request.mode == autopilot_mode::controller
+                                ? rate_source(controller_rate)
+                                : best_landing_rates(planning_time);
+  const dialogue_end d = hold_dialogue(sim, check, rates, request.patience);
   const bool exited_alone = finish_simulator(sim, d.failed.has_value(), request.patience);
   const landing flown = judge_flight(d, check, sim, exited_alone, request.patience);
   if (flown.failed) return ended_by(*flown.failed);
