@@ -1,5 +1,6 @@
 #include "reports.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 
@@ -55,6 +56,16 @@ constexpr std::string_view joined() {
   return {joined_chars<texts...>.chars, size_of(texts...)};
 }
 
+// Writes `rate` as "%4d". A rate the engine burns has one digit, which
+// with its three blanks is one four-byte store rather than the integer
+// writer's work; any other rate takes that writer.
+char* put_rate(char* p, std::int32_t rate) {
+  if (rate < 0 || rate > 9) return put_integer(p, rate, 4);
+  const char field[4] = {' ', ' ', ' ', static_cast<char>('0' + rate)};
+  std::memcpy(p, field, sizeof field);
+  return p + sizeof field;
+}
+
 }  // namespace
 
 void print_banner(console& io) {
@@ -77,7 +88,7 @@ void print_lm_state(console& io, std::int32_t time, double altitude, double velo
   p = put_text(p, joined<text::time_unit, text::fuel_label>());
   p = put_integer(p, fuel, 4);
   p = put_text(p, joined<text::fuel_unit, text::rate_label>());
-  p = put_integer(p, rate, 4);
+  p = put_rate(p, rate);
   p = put_text(p, joined<text::rate_unit, text::altitude_label>());
   p = put_fixed2(p, altitude, 7);
   p = put_text(p, joined<text::altitude_unit, text::velocity_label>());
