@@ -69,38 +69,69 @@ void put_eight_digits(char* p, std::uint32_t value) {
   put_four_digits(p + 4, value - 10000 * high);
 }
 
-// Writes the decimal digits of value so that they end just before `end`:
-// the low eight or four digits in one straight run, then what is left two
-// at a time. Dividing a 32-bit value by a constant is a multiplication on
-// every target, where a 64-bit division is a library call on some.
+// Writes `value`, of exactly `count` digits (1 to 10), at p: the low
+// eight, four or two digits in one straight run after the high ones split
+// off. Dividing a 32-bit value by a constant is a multiplication on every
+// target, where a 64-bit division is a library call on some.
+template <int count>
+void put_exact_digits(char* p, std::uint32_t value) {
+  if constexpr (count == 1) {
+    *p = static_cast<char>('0' + value);
+  } else if constexpr (count == 2) {
+    put_two_digits(p, value);
+  } else if constexpr (count == 4) {
+    put_four_digits(p, value);
+  } else if constexpr (count == 8) {
+    put_eight_digits(p, value);
+  } else {
+    constexpr int low = count > 8 ? 8 : count > 4 ? 4 : 2;
+    constexpr std::uint32_t divisor = low == 8 ? 100000000 : low == 4 ? 10000 : 100;
+    const std::uint32_t high = value / divisor;
+    put_exact_digits<count - low>(p, high);
+    put_exact_digits<low>(p + (count - low), value - divisor * high);
+  }
+}
+
+// Writes the `count` decimal digits of value (1 to 10, as decimal_digits
+// says) so that they end just before `end`; the count picks the straight
+// run of code for that length, with no comparisons of the value.
 //
 // Returns end + tail: the writers below place everything after the digits
 // first and make this their last call, which then needs no frame of theirs.
-char* put_digits_before(char* end, std::uint32_t value, int tail) {
-  char* const result = end + tail;
-  if (value >= 100000000) {
-    const std::uint32_t high = value / 100000000;
-    end -= 8;
-    put_eight_digits(end, value - 100000000 * high);
-    value = high;
-  } else if (value >= 10000) {
-    const std::uint32_t high = value / 10000;
-    end -= 4;
-    put_four_digits(end, value - 10000 * high);
-    value = high;
+char* put_digits_before(char* end, std::uint32_t value, int count, int tail) {
+  switch (count) {
+    case 1:
+      put_exact_digits<1>(end - 1, value);
+      break;
+    case 2:
+      put_exact_digits<2>(end - 2, value);
+      break;
+    case 3:
+      put_exact_digits<3>(end - 3, value);
+      break;
+    case 4:
+      put_exact_digits<4>(end - 4, value);
+      break;
+    case 5:
+      put_exact_digits<5>(end - 5, value);
+      break;
+    case 6:
+      put_exact_digits<6>(end - 6, value);
+      break;
+    case 7:
+      put_exact_digits<7>(end - 7, value);
+      break;
+    case 8:
+      put_exact_digits<8>(end - 8, value);
+      break;
+    case 9:
+      put_exact_digits<9>(end - 9, value);
+      break;
+    default:
+      put_exact_digits<10>(end - 10, value);
+      break;
   }
-  if (value >= 100) {  // value < 10^4 here
-    const std::uint32_t high = value / 100;
-    end -= 2;
-    put_two_digits(end, value - 100 * high);
-    value = high;
-  }
-  if (value >= 10) {
-    put_two_digits(end - 2, value);
-  } else {
-    end[-1] = static_cast<char>('0' + value);
-  }
-  return result;
+  return end + tail;
 }
 
 // Writes the blanks and the sign that begin a field of `width` (at most 32)
@@ -177,7 +208,7 @@ char* put_integer(char* p, std::int32_t value, int width) {
   const std::uint32_t magnitude = negative ? 0 - bits : bits;
   const int digits = decimal_digits(magnitude);
   p = put_field_start(p, negative, digits, width) + digits;
-  return put_digits_before(p, magnitude, 0);
+  return put_digits_before(p, magnitude, digits, 0);
 }
 
 // A whole part beyond 32 bits is split at 10^8 by a multiplication instead
@@ -196,7 +227,7 @@ char* put_fixed2(char* p, double value, int width) {
     const int digits = decimal_digits(whole);
     p = put_field_start(p, fields.negative, digits + 3, width) + digits;
     put_decimals(p, parts.hundredths);
-    return put_digits_before(p, whole, 3);
+    return put_digits_before(p, whole, digits, 3);
   }
   constexpr std::uint64_t hundred_million = 100000000u;
   constexpr std::uint64_t reciprocal = 193428131138340668u;  // ceil(2^84 / 10^8)
@@ -206,7 +237,7 @@ char* put_fixed2(char* p, double value, int width) {
   p = put_field_start(p, fields.negative, high_digits + 11, width) + high_digits;
   put_eight_digits(p, low);
   put_decimals(p + 8, parts.hundredths);
-  return put_digits_before(p, high, 11);
+  return put_digits_before(p, high, high_digits, 11);
 }
 
 bool fixed2_hundredths(double value, std::int64_t& result) {
