@@ -79,10 +79,6 @@ void put_exact_digits(char* p, std::uint32_t value) {
     *p = static_cast<char>('0' + value);
   } else if constexpr (count == 2) {
     put_two_digits(p, value);
-  } else if constexpr (count == 4) {
-    put_four_digits(p, value);
-  } else if constexpr (count == 8) {
-    put_eight_digits(p, value);
   } else {
     constexpr int low = count > 8 ? 8 : count > 4 ? 4 : 2;
     constexpr std::uint32_t divisor = low == 8 ? 100000000 : low == 4 ? 10000 : 100;
