@@ -97,7 +97,7 @@ inline void put_exact_digits(char* p, std::uint32_t value) {
 // says) so that they end just before `end`; the count picks the straight
 // run of code for that length, with no comparisons of the value.
 //
-// Returns end + tail: the writers below place everything after the digits
+// Returns end + tail: the number writers place everything after the digits
 // first and make this their last call, which then needs no frame of theirs.
 inline char* put_digits_before(char* end, std::uint32_t value, int count, int tail) {
   switch (count) {
