@@ -6,119 +6,9 @@
 #include "binary64.h"
 #include "wide_uint.h"
 
+using namespace digit_writers;
+
 namespace {
-
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// For each bit length of a 32-bit value, the digit count of its smallest
-// value in the upper half, plus 2^32 - 10^d when the next power of ten,
-// 10^d, falls among the values of that length: adding the entry to the
-// value carries into the upper half exactly when the value reaches it.
-// There is at most one power of ten among the values of one bit length.
-struct digit_count_entries {
-  std::uint64_t by_length[33];
-};
-constexpr digit_count_entries make_digit_count_entries() {
-  digit_count_entries table{};
-  std::uint64_t power = 10;  // the least power of ten above the lowest value of the length
-  std::uint64_t count = 1;   // the digit count of that lowest value
-  for (int length = 1; length <= 32; ++length) {
-    const std::uint64_t lowest = std::uint64_t{1} << (length - 1);
-    if (lowest >= power) {
-      power *= 10;
-      ++count;
-    }
-    const bool reached = power < (lowest << 1);
-    table.by_length[length] = (count << 32) + (reached ? (std::uint64_t{1} << 32) - power : 0);
-  }
-  return table;
-}
-constexpr digit_count_entries digit_counts = make_digit_count_entries();
-
-// Thirty-two blanks, the most padding a field of width 32 takes.
-constexpr char blanks[] = "                                ";
-
-// Returns how many decimal digits `value` has (1 for zero), from its bit
-// length and one addition. Setting the low bit makes zero count as one and
-// moves no value across a power of ten, all of which from 10 up are even.
-int decimal_digits(std::uint32_t value) {
-  value |= 1;
-  const int length = 64 - leading_zeros64(value);
-  return static_cast<int>((value + digit_counts.by_length[length]) >> 32);
-}
-
-// Writes `value`, below 100, as two digits at p.
-void put_two_digits(char* p, std::uint32_t value) {
-  std::memcpy(p, digit_pairs + std::size_t{2} * value, 2);
-}
-
-// Writes `value`, below 10^4, as exactly four digits at p.
-void put_four_digits(char* p, std::uint32_t value) {
-  const std::uint32_t high = value / 100;
-  put_two_digits(p, high);
-  put_two_digits(p + 2, value - 100 * high);
-}
-
-// Writes `value`, below 10^8, as exactly eight digits at p.
-void put_eight_digits(char* p, std::uint32_t value) {
-  const std::uint32_t high = value / 10000;
-  put_four_digits(p, high);
-  put_four_digits(p + 4, value - 10000 * high);
-}
-
-// Writes the decimal digits of value so that they end just before `end`:
-// the low eight or four digits in one straight run, then what is left two
-// at a time. Dividing a 32-bit value by a constant is a multiplication on
-// every target, where a 64-bit division is a library call on some.
-//
-// Returns end + tail: the writers below place everything after the digits
-// first and make this their last call, which then needs no frame of theirs.
-char* put_digits_before(char* end, std::uint32_t value, int tail) {
-  char* const result = end + tail;
-  if (value >= 100000000) {
-    const std::uint32_t high = value / 100000000;
-    end -= 8;
-    put_eight_digits(end, value - 100000000 * high);
-    value = high;
-  } else if (value >= 10000) {
-    const std::uint32_t high = value / 10000;
-    end -= 4;
-    put_four_digits(end, value - 10000 * high);
-    value = high;
-  }
-  if (value >= 100) {  // value < 10^4 here
-    const std::uint32_t high = value / 100;
-    end -= 2;
-    put_two_digits(end, value - 100 * high);
-    value = high;
-  }
-  if (value >= 10) {
-    put_two_digits(end - 2, value);
-  } else {
-    end[-1] = static_cast<char>('0' + value);
-  }
-  return result;
-}
-
-// Writes the blanks and the sign that begin a field of `width` (at most 32)
-// whose digits and what follows them take `length` characters; returns
-// where the digits go. The blanks are stored in whole blocks, up to 32
-// bytes from p; what the field's characters do not cover is scratch, past
-// the field's end.
-char* put_field_start(char* p, bool negative, int length, int width) {
-  length += negative ? 1 : 0;
-  if (length < width) {
-    std::memcpy(p, blanks, 16);
-    if (width > 16) std::memcpy(p + 16, blanks, 16);
-    p += width - length;
-  }
-  *p = '-';  // covered by the first digit unless negative
-  return p + (negative ? 1 : 0);
-}
-
 // Writes the point and the two decimals at p.
 void put_decimals(char* p, std::uint32_t hundredths) {
   *p = '.';
@@ -171,15 +61,6 @@ bool split_at_point(const binary64_magnitude& magnitude, whole_and_hundredths& r
 
 }  // namespace
 
-char* put_integer(char* p, std::int32_t value, int width) {
-  const bool negative = value < 0;
-  const auto bits = static_cast<std::uint32_t>(value);
-  const std::uint32_t magnitude = negative ? 0 - bits : bits;
-  const int digits = decimal_digits(magnitude);
-  p = put_field_start(p, negative, digits, width) + digits;
-  return put_digits_before(p, magnitude, 0);
-}
-
 // A whole part beyond 32 bits is split at 10^8 by a multiplication instead
 // of a division: 2^84 / 10^8 rounded up, times the value, over 2^84. That
 // exceeds the true quotient by less than value * 4701184 / 2^84 / 10^8,
@@ -196,7 +77,7 @@ char* put_fixed2(char* p, double value, int width) {
     const int digits = decimal_digits(whole);
     p = put_field_start(p, fields.negative, digits + 3, width) + digits;
     put_decimals(p, parts.hundredths);
-    return put_digits_before(p, whole, 3);
+    return put_digits_before(p, whole, digits, 3);
   }
   constexpr std::uint64_t hundred_million = 100000000u;
   constexpr std::uint64_t reciprocal = 193428131138340668u;  // ceil(2^84 / 10^8)
@@ -206,7 +87,7 @@ char* put_fixed2(char* p, double value, int width) {
   p = put_field_start(p, fields.negative, high_digits + 11, width) + high_digits;
   put_eight_digits(p, low);
   put_decimals(p + 8, parts.hundredths);
-  return put_digits_before(p, high, 11);
+  return put_digits_before(p, high, high_digits, 11);
 }
 
 bool fixed2_hundredths(double value, std::int64_t& result) {

@@ -22,6 +22,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "digit_writers.h"
+
 // The room either formatter needs at p with a width of up to 32: a finite
 // binary64 has at most 309 integer digits, then sign, point and two
 // decimals; an int32 needs 11. The padding is stored in whole blocks, so
@@ -30,7 +32,16 @@ constexpr std::size_t formatted_number_capacity = 320;
 
 // Writes `value` at p as "%*d" with the given width (at most 32); returns
 // the end of what it wrote.
-char* put_integer(char* p, std::int32_t value, int width);
+inline char* put_integer(char* p, std::int32_t value, int width) {
+  using namespace digit_writers;
+
+  const bool negative = value < 0;
+  const auto bits = static_cast<std::uint32_t>(value);
+  const std::uint32_t magnitude = negative ? 0 - bits : bits;
+  const int digits = decimal_digits(magnitude);
+  p = put_field_start(p, negative, digits, width) + digits;
+  return put_digits_before(p, magnitude, digits, 0);
+}
 
 // Writes `value` at p as "%*.2f" with the given width (at most 32); returns
 // the end of what it wrote. Infinities and NaN come out as "inf", "-inf" and

@@ -55,6 +55,28 @@ constexpr std::string_view joined() {
   return {joined_chars<texts...>.chars, size_of(texts...)};
 }
 
+// The rate's field as a one-digit rate fills it, the digit a placeholder.
+constexpr std::string_view one_digit_rate_field = "   0";
+
+// Writes the fuel's unit, the rate as "%4d" and the altitude's label. A
+// rate the engine burns has one digit: then the three texts and the field's
+// blanks are one copy, and the digit one store; any other rate takes the
+// integer writer.
+char* put_rate_line(char* p, std::int32_t rate) {
+  if (rate < 0 || rate > 9) {
+    p = put_text(p, joined<text::fuel_unit, text::rate_label>());
+    p = put_integer(p, rate, 4);
+    return put_text(p, joined<text::rate_unit, text::altitude_label>());
+  }
+  constexpr std::string_view line = joined<text::fuel_unit, text::rate_label, one_digit_rate_field,
+                                           text::rate_unit, text::altitude_label>();
+  constexpr std::size_t digit_at =
+      text::fuel_unit.size() + text::rate_label.size() + one_digit_rate_field.size() - 1;
+  put_text(p, line);
+  p[digit_at] = static_cast<char>('0' + rate);
+  return p + line.size();
+}
+
 }  // namespace
 
 void print_banner(console& io) {
@@ -76,9 +98,7 @@ void print_lm_state(console& io, std::int32_t time, double altitude, double velo
   p = put_integer(p, time, 4);
   p = put_text(p, joined<text::time_unit, text::fuel_label>());
   p = put_integer(p, fuel, 4);
-  p = put_text(p, joined<text::fuel_unit, text::rate_label>());
-  p = put_integer(p, rate, 4);
-  p = put_text(p, joined<text::rate_unit, text::altitude_label>());
+  p = put_rate_line(p, rate);
   p = put_fixed2(p, altitude, 7);
   p = put_text(p, joined<text::altitude_unit, text::velocity_label>());
   p = put_fixed2(p, velocity, 7);

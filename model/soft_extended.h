@@ -105,6 +105,8 @@ inline soft_extended soft_normalize_round_and_pack(bool negative, std::int32_t t
 // For a + b, with b's sign already flipped for a subtraction.
 inline bool soft_add_special(const soft_extended& a, const soft_extended& b,
                              soft_extended& result) {
+  // Both finite is nearly every sum a flight makes: one test for it first.
+  if (a.kind == soft_class::finite && b.kind == soft_class::finite) return false;
   if (a.kind == soft_class::nan || b.kind == soft_class::nan) {
     result = soft_nan();
   } else if (a.kind == soft_class::infinite) {
@@ -285,8 +287,22 @@ inline double soft_to_binary64(soft_extended x) {
       // the bits below decide the rounding.
       constexpr std::int64_t lowest_normal = 1 - binary64_exponent_bias;
       const std::int64_t exponent = x.exponent;
-      std::int64_t shift = 63 - binary64_fraction_bits;
-      if (exponent < lowest_normal) shift += lowest_normal - exponent;
+      if (exponent >= lowest_normal) {
+        if (exponent > binary64_exponent_bias) {
+          bits |= binary64_infinity_bits;
+          break;
+        }
+        constexpr int dropped = 63 - binary64_fraction_bits;
+        std::uint64_t kept = x.significand >> dropped;  // the leading one at bit 52
+        if (rounds_up_to_nearest_even(kept, x.significand << (64 - dropped))) ++kept;
+        // Added to the exponent field less one, the leading one completes
+        // it; a rounding carry to 2^53 moves up a binade, or to infinity.
+        bits |= (static_cast<std::uint64_t>(exponent + binary64_exponent_bias - 1)
+                 << binary64_fraction_bits) +
+                kept;
+        break;
+      }
+      const std::int64_t shift = 63 - binary64_fraction_bits + (lowest_normal - exponent);
       std::uint64_t kept = 0;
       std::uint64_t rest = 0;  // the dropped bits, as a fraction of 2^64
       if (shift < 64) {
@@ -298,23 +314,9 @@ inline double soft_to_binary64(soft_extended x) {
         rest = 1;  // below a half of the smallest subnormal
       }
       if (rounds_up_to_nearest_even(kept, rest)) ++kept;
-      if (exponent >= lowest_normal) {
-        std::int64_t biased = exponent + binary64_exponent_bias;
-        if (kept == (std::uint64_t{1} << (binary64_fraction_bits + 1))) {
-          kept >>= 1;  // rounding carried into a new binade
-          ++biased;
-        }
-        if (biased >= binary64_biased_exponent_ones) {
-          bits |= binary64_infinity_bits;
-        } else {
-          bits |= (static_cast<std::uint64_t>(biased) << binary64_fraction_bits) |
-                  (kept & binary64_fraction_mask);
-        }
-      } else {
-        // A subnormal that rounds up to 2^52 becomes the smallest normal,
-        // whose encoding is exactly that integer.
-        bits |= kept;
-      }
+      // A subnormal that rounds up to 2^52 becomes the smallest normal,
+      // whose encoding is exactly that integer.
+      bits |= kept;
       break;
     }
   }

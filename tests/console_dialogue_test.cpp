@@ -114,6 +114,12 @@ TEST(PrintLmState, FiveAlignedLines) {
        "        Rate:    9 l/s\n"
        "    Altitude: 10009.46 m\n"
        "    Velocity:   -0.00 m/s\n"},
+      {7, 0.0, 0.0, 0, 10,
+       "Elapsed Time:    7 s\n"
+       "        Fuel:    0 l\n"
+       "        Rate:   10 l/s\n"
+       "    Altitude:    0.00 m\n"
+       "    Velocity:    0.00 m/s\n"},
   };
   for (const state_case& c : cases) {
     console_fixture fixture("");
