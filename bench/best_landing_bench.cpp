@@ -32,7 +32,9 @@ double spaced(int i, int count, double low, double high) {
 }
 
 int count_argument(int argc, char** argv, int index, int otherwise) {
-  return argc > index ? std::max(1, std::atoi(argv[index])) : otherwise;
+  if (argc <= index) return otherwise;
+  const long value = std::strtol(argv[index], nullptr, 10);
+  return static_cast<int>(std::clamp(value, 1L, 1000000L));
 }
 
 }  // namespace
@@ -41,8 +43,12 @@ int main(int argc, char** argv) {
   const int altitudes = count_argument(argc, argv, 1, 120);
   const int fuels = count_argument(argc, argv, 2, 120);
   const auto limit = std::chrono::milliseconds(count_argument(argc, argv, 3, 100));
-  long starts = 0, proven = 0, soft = 0;
-  double total = 0, slowest = 0, slowest_altitude = 0;
+  long starts = 0;
+  long proven = 0;
+  long soft = 0;
+  double total = 0;
+  double slowest = 0;
+  double slowest_altitude = 0;
   std::int32_t slowest_fuel = 0;
   for (int a = 0; a < altitudes; ++a) {
     double altitude = std::round(spaced(a, altitudes, 1, 9999));
@@ -66,6 +72,7 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "%ld starts, %ld proven, %ld soft; per start %.2f ms mean, %.2f ms slowest (%g m, %d l)\n",
-      starts, proven, soft, 1e3 * total / starts, 1e3 * slowest, slowest_altitude, slowest_fuel);
+      starts, proven, soft, 1e3 * total / static_cast<double>(starts), 1e3 * slowest,
+      slowest_altitude, slowest_fuel);
   return proven == starts ? 0 : 1;
 }

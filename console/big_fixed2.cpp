@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "binary64.h"
+#include "console_io.h"
 #include "report_format.h"
 
 namespace {
@@ -56,22 +57,22 @@ char* put_big_integer_before(char* end, std::uint64_t significand, int exponent)
 
 }  // namespace
 
-char* put_big_fixed2(char* p, double x, int width) {
-  const binary64_fields value = binary64_fields_of(x);
+char* put_big_fixed2(char* p, double value, int width) {
+  const binary64_fields fields = binary64_fields_of(value);
   char text[formatted_number_capacity];
   char* const text_end = text + sizeof text;
   char* begin = text_end - 3;
-  const bool nan = !binary64_is_finite(value) && value.fraction != 0;
+  const bool nan = !binary64_is_finite(fields) && fields.fraction != 0;
   if (nan) {
-    std::memcpy(begin, "nan", 3);
-  } else if (!binary64_is_finite(value)) {
-    std::memcpy(begin, "inf", 3);
+    put_text(begin, "nan");
+  } else if (!binary64_is_finite(fields)) {
+    put_text(begin, "inf");
   } else {
-    const binary64_magnitude magnitude = binary64_magnitude_of(value);
-    std::memcpy(begin, ".00", 3);
+    const binary64_magnitude magnitude = binary64_magnitude_of(fields);
+    put_text(begin, ".00");
     begin = put_big_integer_before(begin, magnitude.significand, magnitude.exponent);
   }
-  if (value.negative && !nan) *--begin = '-';
+  if (fields.negative && !nan) *--begin = '-';
   const auto length = static_cast<int>(text_end - begin);
   for (int i = length; i < width; ++i)
     *p++ = ' ';

@@ -69,8 +69,8 @@ struct search_frame {
   flight_state state;
   std::int8_t rates[highest_rate + 1];
   landing_key bounds[highest_rate + 1];
-  std::int8_t count;
-  std::int8_t next;
+  std::uint8_t count;
+  std::uint8_t next;
 };
 
 // The whole search, a plain value. `stack` holds the states from the start

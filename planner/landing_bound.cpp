@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "report_format.h"
 
@@ -14,7 +15,8 @@ constexpr std::int64_t most_rate = highest_rate;
 // weighted 1/2, 3/2, ... n - 1/2, and the rest of the litres in the second
 // before. The same for any K >= F / 9.
 double late_weight(std::int64_t litres) {
-  const auto n = static_cast<double>(litres / most_rate);
+  const std::int64_t nines = litres / most_rate;
+  const auto n = static_cast<double>(nines);
   const auto rest = static_cast<double>(litres % most_rate);
   return 4.5 * n * n + rest * (n + 0.5);
 }
@@ -22,7 +24,8 @@ double late_weight(std::int64_t litres) {
 // W for F litres over K seconds placed as early as possible: n seconds of
 // nines first, weighted K - 1/2, K - 3/2, ..., then the rest. Needs F <= 9K.
 double early_weight(std::int64_t litres, std::int64_t seconds) {
-  const auto n = static_cast<double>(litres / most_rate);
+  const std::int64_t nines = litres / most_rate;
+  const auto n = static_cast<double>(nines);
   const auto rest = static_cast<double>(litres % most_rate);
   const auto k = static_cast<double>(seconds);
   return 9.0 * (n * k - n * n / 2) + rest * (k - n - 0.5);
@@ -67,10 +70,9 @@ bool above_until(const flight_state& s, std::int64_t litres, std::int64_t second
                                      nines,
                                      nines + 1,
                                      before};
-  for (const std::int64_t j : candidates) {
-    if (j >= 1 && j <= before && height(j) <= -margin) return false;
-  }
-  return true;
+  return std::none_of(std::begin(candidates), std::end(candidates), [&](std::int64_t j) {
+    return j >= 1 && j <= before && height(j) <= -margin;
+  });
 }
 
 // Returns whether F litres over K seconds can be on the surface by second K.

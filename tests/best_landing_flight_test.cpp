@@ -44,8 +44,9 @@ TEST(BestLandingFlight, TheSimulatorLandsAsThePlanSays) {
   };
   for (const auto& start : starts) {
     SCOPED_TRACE(testing::Message() << start.altitude << " m, " << start.fuel << " l");
-    const best_landing plan = find_best_landing(std::strtod(start.altitude, nullptr),
-                                                std::atoi(start.fuel), std::chrono::seconds(10));
+    const best_landing plan = find_best_landing(
+        std::strtod(start.altitude, nullptr),
+        static_cast<std::int32_t>(std::strtol(start.fuel, nullptr, 10)), std::chrono::seconds(10));
     const std::string summary = plan_summary(plan);
     EXPECT_EQ(summary.rfind(start.summary_start, 0), 0u) << summary;
     EXPECT_TRUE(ends_with(summary, start.summary_end)) << summary;

@@ -139,7 +139,8 @@ TEST(BestLanding, SlicedSearchEndsAsOneRun) {
   for (const auto& [altitude, fuel] : {std::pair{1300.0, 500}, std::pair{40.5, 43}}) {
     const best_landing whole = find_best_landing(altitude, fuel, no_limit);
     landing_search search = start_landing_search(altitude, fuel);
-    int slices = 0, open = 0;
+    int slices = 0;
+    int open = 0;
     while (!continue_landing_search(search, std::chrono::steady_clock::now())) {
       ++slices;
       if (!search.found || landing_found(search).proven) continue;

@@ -138,23 +138,23 @@ struct fixed_family {
   const char* what;
   double first_centre;
   double centre_factor;  // the next centre is the last times this
+  double step;           // a step of zero steps by one unit in the last place
   int centres;
-  double step;  // a step of zero steps by one unit in the last place
   int span;
 };
 
 TEST(FormatFixed2, AgreesWithPrintfAroundEveryBoundary) {
   const fixed_family families[] = {
-      {"powers of ten, by hundredths", 1.0, 10.0, 16, 0.01, 2000},
-      {"powers of ten, by the last place", 1.0, 10.0, 23, 0.0, 2000},
-      {"powers of two, by the last place", 1.0, 2.0, 64, 0.0, 500},
-      {"the two decimals' carries", 0.995, 10.0, 16, 0.0, 500},
-      {"2^32 hundredths and whole units", 42949672.96, 100.0, 2, 0.0, 3000},
+      {"powers of ten, by hundredths", 1.0, 10.0, 0.01, 16, 2000},
+      {"powers of ten, by the last place", 1.0, 10.0, 0.0, 23, 2000},
+      {"powers of two, by the last place", 1.0, 2.0, 0.0, 64, 500},
+      {"the two decimals' carries", 0.995, 10.0, 0.0, 16, 500},
+      {"2^32 hundredths and whole units", 42949672.96, 100.0, 0.0, 2, 3000},
   };
   const int widths[] = {0, 4, 7, 16, 17, 32};
   for (const fixed_family& f : families) {
-    double centre = f.first_centre;
-    for (int c = 0; c < f.centres; ++c, centre *= f.centre_factor) {
+    for (int c = 0; c < f.centres; ++c) {
+      const double centre = f.first_centre * std::pow(f.centre_factor, c);
       for (const double sign : {1.0, -1.0}) {
         double up = sign * centre;
         double down = up;

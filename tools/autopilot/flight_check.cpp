@@ -140,7 +140,7 @@ landing check_landing(const flight_check& check, std::string_view screen) {
   if (!check.flown || !verdict) {
     return {no_flight("the simulator did not finish the flight"), landing_verdict::crash};
   }
-  const landing unreadable = {no_flight("cannot read the lines above the verdict"), *verdict};
+  landing unreadable = {no_flight("cannot read the lines above the verdict"), *verdict};
   flight_state due = check.due;
   read_number numbers[5];
   std::string_view rest = screen;
