@@ -163,17 +163,10 @@ function best_landing_view({best, hint, links, replay, challenge}, {chart, texts
    */
   function track_of(flight) {
     return {
+      ...empty_track(),
       times: flight.flown.map((s) => s.time),
       altitudes: flight.flown.map((s) => Number(s.altitude)),
-      velocities: flight.flown.map((s) => Number(s.velocity)),
-      latest: null,
-      start: null,
-      fuel_text: null,
-      touchdown: null,
-      verdict: null,
-      verdict_text: null,
-      verdict_line: null,
-      notes: []
+      velocities: flight.flown.map((s) => Number(s.velocity))
     };
   }
 

@@ -31,13 +31,11 @@
 const grade_words = Object.freeze({soft: 'Soft landing', hard: 'Hard landing', crash: 'Crash'});
 
 /**
- * Returns a reader of the output of the program whose texts are `texts`
- * (the `program` of lm_simulator.js); without them it reads nothing.
- * @param {Readonly<Record<string, string | number>> | null} texts
+ * Returns a track with nothing reported yet.
+ * @returns {flight_track}
  */
-function report_reader(texts) {
-  /** @type {flight_track} */
-  const track = {
+function empty_track() {
+  return {
     times: [],
     altitudes: [],
     velocities: [],
@@ -50,6 +48,15 @@ function report_reader(texts) {
     verdict_line: null,
     notes: []
   };
+}
+
+/**
+ * Returns a reader of the output of the program whose texts are `texts`
+ * (the `program` of lm_simulator.js); without them it reads nothing.
+ * @param {Readonly<Record<string, string | number>> | null} texts
+ */
+function report_reader(texts) {
+  const track = empty_track();
   const patterns = texts && report_patterns(texts);
   let line = '';  // the line not yet ended
   /** @type {number | null} */
