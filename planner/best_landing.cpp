@@ -116,9 +116,10 @@ void search_one(landing_search& search) {
 landing_key open_bound(const landing_search& search) {
   landing_key open{{-1, 0, 0, 0}};
   for (const search_frame& frame : search.stack) {
-    // cppcheck-suppress useStlAlgorithm ; the greatest open bound, a running maximum
-    if (frame.next < frame.count && open < frame.bounds[frame.next])
-      open = frame.bounds[frame.next];
+    if (frame.next >= frame.count) continue;
+    const landing_key& candidate = frame.bounds[frame.next];
+    // cppcheck-suppress useStlAlgorithm ; a running maximum, not a search
+    if (open < candidate) open = candidate;
   }
   return open;
 }
