@@ -21,7 +21,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   >/dev/null 2>"$work/emcmake.log" || { cat "$work/emcmake.log" >&2; exit 1; }
-cmake --build "$build" -j2 --target lm_simulator lm_simulator_web lm_page_scripts >/dev/null
+cmake --build "$build" -j2 --target lm_simulator lm_page_program lm_page_scripts >/dev/null
 
 # Prints the median of the numbers on standard input, or n/a without any.
 median() {

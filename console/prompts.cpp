@@ -67,10 +67,13 @@ bool word_waiting(const input_buffer& in) {
 
 // Writes `prompt` and reads an answer with `read` until `acceptable` takes
 // one, writing `error` after each other answer; returns the answer taken,
-// or nothing at the end of the input.
-template <typename Read, typename Acceptable>
-auto ask(console& io, std::string_view prompt, std::string_view error, Read read,
-         Acceptable acceptable) -> std::optional<decltype(read(io).value)> {
+// or nothing at the end of the input. The two are template arguments so
+// that the calls are direct: the browser's build suspends the program
+// inside `read`, which it can only do through calls it can follow. Inline,
+// each prompt's loop is compiled into it, as the scripted hover needs.
+template <auto read, auto acceptable>
+inline auto ask(console& io, std::string_view prompt, std::string_view error)
+    -> std::optional<decltype(read(io).value)> {
   for (;;) {
     write_text(io.out, prompt);
     const auto answer = read(io);
@@ -95,31 +98,31 @@ bool acceptable_rate(std::int32_t rate) {
 }  // namespace
 
 std::optional<double> prompt_initial_altitude(console& io) {
-  return ask(io, text::altitude_prompt, text::altitude_error, read_real, acceptable_altitude);
+  return ask<read_real, acceptable_altitude>(io, text::altitude_prompt, text::altitude_error);
 }
 
 std::optional<double> prompt_initial_altitude(console& io, wording words) {
   if (words == wording::full) return prompt_initial_altitude(io);
-  return ask(io, text::brief_altitude_prompt, text::brief_altitude_error, read_real,
-             acceptable_altitude);
+  return ask<read_real, acceptable_altitude>(io, text::brief_altitude_prompt,
+                                             text::brief_altitude_error);
 }
 
 std::optional<std::int32_t> prompt_initial_fuel(console& io) {
-  return ask(io, text::fuel_prompt, text::fuel_error, read_integer, acceptable_fuel);
+  return ask<read_integer, acceptable_fuel>(io, text::fuel_prompt, text::fuel_error);
 }
 
 std::optional<std::int32_t> prompt_initial_fuel(console& io, wording words) {
   if (words == wording::full) return prompt_initial_fuel(io);
-  return ask(io, text::brief_fuel_prompt, text::brief_fuel_error, read_integer, acceptable_fuel);
+  return ask<read_integer, acceptable_fuel>(io, text::brief_fuel_prompt, text::brief_fuel_error);
 }
 
 std::optional<std::int32_t> prompt_fuel_rate(console& io) {
-  return ask(io, text::rate_prompt, text::rate_error, read_integer, acceptable_rate);
+  return ask<read_integer, acceptable_rate>(io, text::rate_prompt, text::rate_error);
 }
 
 std::optional<std::int32_t> prompt_fuel_rate(console& io, wording words) {
   if (words == wording::full) return prompt_fuel_rate(io);
-  return ask(io, text::brief_rate_prompt, text::brief_rate_error, read_integer, acceptable_rate);
+  return ask<read_integer, acceptable_rate>(io, text::brief_rate_prompt, text::brief_rate_error);
 }
 
 std::optional<std::int32_t> typed_ahead_rate(console& io) {

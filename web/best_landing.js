@@ -5,9 +5,9 @@
 // to beat), its altitude and velocity faint in the chart, a hint after a
 // crash or a hard landing, a link that replays it, and a link that
 // challenges someone else to beat this flight. The planner that finds it is
-// the C++ that lm_autopilot flies, compiled to WebAssembly (lm_planner.js,
-// see web/best_landing_calls.cpp); it reads the start from what the player
-// typed, as the program does, and searches in slices of at most slice_ms,
+// the C++ that lm_autopilot flies, compiled to WebAssembly with the program
+// (see web/best_landing_calls.cpp); it reads the start from what the
+// player typed, as the program does, and searches in slices of at most slice_ms,
 // between which the browser draws and takes input. Every number shown is
 // the planner's or the program's: the page compares them, and computes
 // none.
@@ -68,9 +68,9 @@ let best_landing_module = null;
 // Returns the planner, made once for the page.
 function best_landing_planner() {
   if (!best_landing_module) {
-    best_landing_module = typeof create_lm_planner === 'function' ?
-        create_lm_planner({lm_output() {}}) :
-        Promise.reject(new Error('lm_planner.js did not load'));
+    best_landing_module = program_loaded() ?
+        create_lm_planner() :
+        Promise.reject(new Error('lm_simulator.js did not load'));
   }
   return best_landing_module;
 }

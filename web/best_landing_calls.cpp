@@ -1,5 +1,5 @@
 // best_landing_calls: the planner as the web page calls it, compiled to
-// WebAssembly (lm_planner.js beside lm_simulator.js). The page hands it
+// WebAssembly with the program (lm_simulator.js). The page hands it
 // what the player typed before the first rate prompt, which it reads with
 // the program's own prompts, so the start is exactly the program's; then
 // the page continues the search in slices of a few milliseconds, between

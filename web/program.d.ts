@@ -1,19 +1,27 @@
 // What lm_simulator.js defines for the page's scripts: the program's texts
-// and figures, which the build writes (tools/make_page_texts.cpp), and the
-// function that starts a run of the program (console/platform/browser.cpp
-// calls lm_next_input and lm_output).
+// and figures, which the build writes (tools/make_page_texts.cpp); the
+// program's runtime, which makes an instance of the program's WebAssembly
+// module; and that module, deflated and in base64 (web/ship_program.mjs).
+// program_loader.js makes the runs of the simulator and the planner with
+// them.
 
 declare const program: Readonly<Record<string, string | number>>;
 
-declare function create_lm_simulator(module: {
+declare const lm_program_wasm: string;
+
+declare function create_lm_program(module: object): Promise<unknown>;
+
+// What a run of the simulator is given: console/platform/browser.cpp calls
+// lm_next_input and lm_output.
+interface simulator_options {
   lm_next_input: (max: number) => Promise<Uint8Array | null>;
   lm_output: (bytes: Uint8Array) => void;
   onExit: () => void;
   onAbort: (what: unknown) => void;
-}): Promise<unknown>;
+}
 
-// What lm_planner.js defines: the function that makes the planner, whose
-// calls web/best_landing_calls.cpp defines.
+// The planner: an instance of the program whose calls
+// web/best_landing_calls.cpp defines.
 interface lm_planner_module {
   HEAPU8: Uint8Array;
   _malloc(size: number): number;
@@ -24,5 +32,3 @@ interface lm_planner_module {
   _lm_best_end(search: number): void;
   UTF8ToString(at: number): string;
 }
-
-declare function create_lm_planner(module: {lm_output: () => void}): Promise<lm_planner_module>;

@@ -99,7 +99,7 @@ function run_program(handlers) {
     drop: () => typed.splice(0).reduce((sum, bytes) => sum + bytes.length, 0),
   };
 
-  if (typeof create_lm_simulator !== 'function') {
+  if (!program_loaded()) {
     handlers.failed(null);
     return input;
   }

@@ -1,19 +1,21 @@
-// The page's planner (lm_planner.js) under Node: the start read from what a
-// player types as the program reads it, and each best landing, its answers
-// flown by the program (lm_simulator.js under Node), landing as the summary
-// says, second by second as the planner told the page to draw it.
+// The page's planner (in the page's lm_simulator.js, made by
+// program_loader.js) under Node: the start read from what a player types as
+// the program reads it, and each best landing, its answers flown by the
+// program (lm_simulator.js under Node), landing as the summary says, second
+// by second as the planner told the page to draw it.
 // And a challenge's link, read as the page reads it.
-//   node best_landing_test.mjs LM_PLANNER_JS NODE_PROGRAM_JS FLIGHT_CHALLENGE_JS
+//   node best_landing_test.mjs PAGE_PROGRAM_JS PROGRAM_LOADER_JS NODE_PROGRAM_JS
+//   FLIGHT_CHALLENGE_JS
 
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
-import {createRequire} from 'node:module';
-import path from 'node:path';
 import vm from 'node:vm';
 
-const [planner_file, program_file, challenge_file] = process.argv.slice(2);
-const planner = await createRequire(import.meta.url)(path.resolve(planner_file))({lm_output() {}});
+const [page_program_file, loader_file, program_file, challenge_file] = process.argv.slice(2);
+const planner = await vm.runInThisContext(
+    [page_program_file, loader_file].map((f) => fs.readFileSync(f, 'utf8')).join('\n') +
+    '\ncreate_lm_planner()');
 const failures = [];
 
 // Returns the planner's text for `typed`, searched in slices, or null.
