@@ -322,8 +322,8 @@
           String(texts[`${/** @type {HTMLElement} */ (unit).dataset.unit}_unit`]).trim();
   }
   // A challenge's link holds its start, typed from it, unless a reload
-  // brings back the flight this tab kept since.
-  const opened = flight_challenge.of(location.hash);
+  // brings back the flight this tab kept since, which still answers it.
   const restored = record.opened();
+  const opened = flight_challenge.of(record.opened_from());
   start_flight(opened && (!restored || restored.problem) ? opened.flight : restored, opened);
 })();

@@ -32,9 +32,12 @@
 function flight_record(elements, {storage, dialogue_of, chart_file}) {
   const {share, note, answers_text} = elements;
   const stored_flight = 'lm_simulator.flight';
-  // What the address's fragment was when the page loaded: a reload restores
-  // the stored flight only if it came from the same link.
-  const opened_with = location.hash;
+  // The link the page's first flight was opened from: the address's
+  // fragment when the page loaded, or, when a reload finds the flight kept
+  // for it, the link that flight was opened from. A reload restores the
+  // stored flight only if it came from the same link or is the address.
+  let opened_with = location.hash;
+  let began = false;  // whether a flight began since the page loaded
   const page_address = () => location.href.split('#')[0];
   /** @type {{sends: string[], link: string, ended: boolean, track: flight_track} | null} */
   let flight = null;
@@ -164,15 +167,22 @@ function flight_record(elements, {storage, dialogue_of, chart_file}) {
           performance.getEntriesByType('navigation')[0]);
       const returning = !how || how.type === 'reload' || how.type === 'back_forward';
       const saved = stored(stored_flight);
-      const fragment = returning && saved && saved.opened_with === opened_with ?
-          String(saved.fragment) :
-          opened_with;
+      const kept = returning && saved &&
+          (saved.opened_with === opened_with || saved.fragment === opened_with);
+      if (kept) opened_with = String(saved.opened_with);
+      const fragment = kept ? String(saved.fragment) : opened_with;
       return fragment.length > 1 ? flight_link.flight_of(fragment) : null;
     },
+    // Returns the link the first flight was opened from (a challenge's, say),
+    // as opened() found it.
+    opened_from: () => opened_with,
     // Starts keeping a new flight, whose reports make `track`, after listing
     // the last one among the earlier flights.
     begin(/** @type {flight_track} */ track) {
       remember();
+      // Only the first flight comes from a link: each link reloads the page.
+      if (began) opened_with = '';
+      began = true;
       say('');
       elements.link_note.textContent = '';
       document.documentElement.style.removeProperty('--note');
