@@ -84,7 +84,7 @@ export async function both_colour_schemes(engine) {
 
 // A crash from 1300 m with 500 l: the best possible in words, drawn faint, a hint, its replay
 // landing as claimed; then the challenge's link, which types the start, says what to beat, and
-// after the best flight flown from it says that it was beaten.
+// after the best flight flown from it, reloaded midway, says that it was beaten.
 export async function best_landing_and_challenge(engine) {
   const problems = [];
   const crash = ['1300 500', '0 '.repeat(45)];
@@ -113,7 +113,9 @@ export async function best_landing_and_challenge(engine) {
   const rates = decodeURIComponent(seen.replay.split('#answers=')[1]).split('~').slice(2, -1);
   const {screen} = await opened_afresh(engine, url + fragment);
   const told = await engine.run(() => document.getElementById('best').textContent);
-  await play(engine, [rates.join(' ')]);
+  // Reloaded midway, the flight still answers the challenge.
+  await play(engine, [rates.slice(0, 5).join(' ')]).then(() => engine.reload());
+  await play(engine, [rates.slice(5).join(' ')]);
   const {words} = await engine.run(best_shown);
   if (fragment !== `#start=1300,500&beat=crash,${you}` || !/: 1300\n[^]*: 500\n/.test(screen) ||
       told !== `A challenge: fly from this start and beat a crash at ${you} m/s.` ||
