@@ -16,14 +16,16 @@ function program_loaded() {
 /** @type {Promise<WebAssembly.Module> | null} */
 let program_compiled = null;
 
-// Returns the module, inflated and compiled once for the page.
+// Returns the module, inflated and compiled once for the page; a browser
+// that cannot (one without DecompressionStream, say) gets a failed promise,
+// never an exception, so the page can say why.
 function program_module() {
-  if (!program_compiled) {
+  program_compiled ??= Promise.resolve().then(() => {
     const deflated = Uint8Array.from(atob(lm_program_wasm), (c) => c.charCodeAt(0));
-    const inflated = new Blob([deflated]).stream().pipeThrough(
-        new DecompressionStream('deflate-raw'));
-    program_compiled = new Response(inflated).arrayBuffer().then((b) => WebAssembly.compile(b));
-  }
+    const inflated =
+        new Blob([deflated]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+    return new Response(inflated).arrayBuffer().then((b) => WebAssembly.compile(b));
+  });
   return program_compiled;
 }
 
@@ -34,16 +36,21 @@ function program_module() {
  */
 function program_instance(options) {
   return program_module().then((module) => new Promise((resolve, failed) => {
-    create_lm_program({
-      ...options,
-      /** @param {WebAssembly.Imports} imports
-          @param {(instance: WebAssembly.Instance) => void} done */
-      instantiateWasm(imports, done) {
-        WebAssembly.instantiate(module, imports).then(done, failed);
-        return {};
-      },
-    }).then(resolve, failed);
-  }));
+                                 create_lm_program(
+                                     {
+                                       ...options,
+                                       /**
+                                          @param {WebAssembly.Imports} imports
+                                           @param {(instance: WebAssembly.Instance) => void} done
+                                        */
+                                       instantiateWasm(imports, done) {
+                                         WebAssembly.instantiate(module, imports)
+                                             .then(done, failed);
+                                         return {};
+                                       },
+                                     })
+                                     .then(resolve, failed);
+                               }));
 }
 
 /**
@@ -52,9 +59,7 @@ function program_instance(options) {
  * console/platform/browser.cpp).
  * @param {simulator_options} options @returns {Promise<unknown>}
  */
-function create_lm_simulator(options) {
-  return program_instance(options);
-}
+function create_lm_simulator(options) { return program_instance(options); }
 
 /**
  * Returns a promise of the planner: an instance of the program that does

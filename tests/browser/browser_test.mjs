@@ -54,15 +54,17 @@ const CASES = [
 ];
 // clang-format on
 
-// Serves the page, without its program, or with it damaged, never to be cached.
+// Serves the page, without its program, with it damaged, or in a browser too old to inflate it,
+// never to be cached.
 const serve = (root) => listen(http.createServer((request, response) => {
-  const [, variant, name] = /^\/(?:(without|broken)_program\/)?(.*)$/.exec(request.url);
+  const [, variant, name] = /^\/(?:(without|broken|old)_program\/)?(.*)$/.exec(request.url);
   const file = path.join(root, name || 'index.html');
   const program = name === 'lm_simulator.js' && variant;
   if (!fs.existsSync(file) || program === 'without') return response.writeHead(404).end();
   let body = fs.readFileSync(file, 'latin1');
   // The deflated WebAssembly's first bytes no longer inflate.
   if (program === 'broken') body = body.replace(/(lm_program_wasm = ')..../, '$1////');
+  if (program === 'old') body = `DecompressionStream = undefined;\n${body}`;
   const type = file.endsWith('.html') ? 'text/html' : 'text/javascript';
   response.writeHead(200, {'content-type': type, 'cache-control': 'no-store'}).end(body, 'latin1');
 }));

@@ -59,7 +59,7 @@ export async function offline_after_loading(engine) {
 
 export async function program_that_cannot_start(engine) {
   const problems = [];
-  for (const where of ['without_program/', 'broken_program/']) {
+  for (const where of ['without_program/', 'broken_program/', 'old_program/']) {
     await engine.open(url + where);
     const {state, screen} = await engine.run(look);
     if (state !== 'failed' || !/reload/i.test(screen))
