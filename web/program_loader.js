@@ -20,12 +20,12 @@ let program_compiled = null;
 // that cannot (one without DecompressionStream, say) gets a failed promise,
 // never an exception, so the page can say why.
 function program_module() {
-  program_compiled ??= Promise.resolve().then(() => {
+  program_compiled ??= (async () => {
     const deflated = Uint8Array.from(atob(lm_program_wasm), (c) => c.charCodeAt(0));
     const inflated =
         new Blob([deflated]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
-    return new Response(inflated).arrayBuffer().then((b) => WebAssembly.compile(b));
-  });
+    return WebAssembly.compile(await new Response(inflated).arrayBuffer());
+  })();
   return program_compiled;
 }
 
@@ -34,23 +34,16 @@ function program_module() {
  * its runtime takes; it fails if the module cannot be made or started.
  * @template {object} T @param {T} options @returns {Promise<any>}
  */
-function program_instance(options) {
-  return program_module().then((module) => new Promise((resolve, failed) => {
-                                 create_lm_program(
-                                     {
-                                       ...options,
-                                       /**
-                                          @param {WebAssembly.Imports} imports
-                                           @param {(instance: WebAssembly.Instance) => void} done
-                                        */
-                                       instantiateWasm(imports, done) {
-                                         WebAssembly.instantiate(module, imports)
-                                             .then(done, failed);
-                                         return {};
-                                       },
-                                     })
-                                     .then(resolve, failed);
-                               }));
+async function program_instance(options) {
+  const module = await program_module();
+  return new Promise((resolve, failed) => {
+    /** @param {WebAssembly.Imports} imports @param {(i: WebAssembly.Instance) => void} done */
+    const instantiateWasm = (imports, done) => {
+      WebAssembly.instantiate(module, imports).then(done, failed);
+      return {};
+    };
+    create_lm_program({...options, instantiateWasm}).then(resolve, failed);
+  });
 }
 
 /**
