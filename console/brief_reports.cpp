@@ -18,9 +18,8 @@ constexpr std::size_t size_of(Texts... texts) {
 // Room for each line's texts and numbers, the longest opening of a
 // touchdown counted.
 constexpr std::size_t second_capacity =
-    size_of(text::brief_line_start, text::brief_time_unit, text::brief_altitude_unit,
-            text::brief_velocity_unit) +
-    3 * formatted_number_capacity;
+    size_of(text::brief_line_start, text::brief_altitude_unit, text::brief_velocity_unit) +
+    2 * formatted_number_capacity;
 constexpr std::size_t touchdown_capacity =
     text::brief_line_start.size() +
     std::max({text::brief_soft_landing.size(), text::brief_hard_landing.size(),
@@ -46,6 +45,14 @@ std::string_view plain_verdict(landing_verdict verdict) {
   return text::brief_crash;
 }
 
+// Writes the altitude: in whole metres from brief_whole_metres_from up,
+// where the centimetres would only lengthen what is said every second, and
+// to the centimetre below it, for the last seconds of a descent.
+char* put_brief_altitude(char* p, double altitude) {
+  return altitude >= text::brief_whole_metres_from ? put_whole(p, altitude)
+                                                   : put_fixed2(p, altitude, 0);
+}
+
 }  // namespace
 
 void print_brief_banner(console& io) {
@@ -55,8 +62,7 @@ void print_brief_banner(console& io) {
 void print_brief_second(console& io, const flight_state& s) {
   char* p = output_space(io.out, second_capacity);
   p = put_text(p, text::brief_line_start);
-  p = put_text(put_integer(p, s.time, 0), text::brief_time_unit);
-  p = put_text(put_fixed2(p, s.altitude, 0), text::brief_altitude_unit);
+  p = put_text(put_brief_altitude(p, s.altitude), text::brief_altitude_unit);
   p = put_text(put_fixed2(p, s.velocity, 0), text::brief_velocity_unit);
   output_commit(io.out, p);
 }

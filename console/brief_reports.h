@@ -2,8 +2,8 @@
 // a second's line, the count of seconds flown on answers typed ahead, the
 // touchdown and the notice that the input ended. Each is a line (begun with
 // text::brief_line_start after the banner), composed in place from the
-// texts of dialogue_texts.h, its numbers as short as they go ("%d" and
-// "%.2f"), by the full dialogue's number writers.
+// texts of dialogue_texts.h, its numbers as short as they go ("%d", "%.0f"
+// and "%.2f"), by the full dialogue's number writers.
 
 #ifndef LM_CONSOLE_BRIEF_REPORTS_H_
 #define LM_CONSOLE_BRIEF_REPORTS_H_
@@ -16,8 +16,8 @@
 // Writes the one-line banner that opens a brief flight.
 void print_brief_banner(console& io);
 
-// Writes the start of a second's line: "12 s 1183.36 m -19.44 m/s "; the
-// fuel follows, by print_brief_fuel_left or print_brief_no_fuel.
+// Writes the start of a second's line: "1183 m -19.44 m/s ", or below
+// 100 m "87.36 m -9.44 m/s "; the fuel follows, by print_brief_fuel_left or print_brief_no_fuel.
 void print_brief_second(console& io, const flight_state& s);
 
 // Ends a second's line with the fuel left, "440 l. ", for the rate prompt

@@ -100,3 +100,24 @@ bool fixed2_hundredths(double value, std::int64_t& result) {
   result = fields.negative ? -magnitude : magnitude;
   return true;
 }
+
+// The magnitude is m * 2^e with an integer significand m < 2^53; below the
+// point its bits, as a fraction of 2^64, decide the rounding. From 2^-64
+// down (e < -63) it is under a half and rounds to zero. The rounded whole
+// number is exact as a double: below 2^53 it is at most 2^53, and from
+// there up there is nothing below the point.
+char* put_whole(char* p, double value) {
+  const binary64_fields fields = binary64_fields_of(value);
+  if (!binary64_is_finite(fields)) return put_big_fixed2(p, value, 0);
+  const binary64_magnitude magnitude = binary64_magnitude_of(fields);
+  if (magnitude.exponent < 0) {
+    const int shift = -magnitude.exponent;
+    const std::uint64_t m = magnitude.significand;
+    const std::uint64_t whole = shift < 64 ? m >> shift : 0;
+    const std::uint64_t fraction = shift < 64 ? m << (64 - shift) : 0;
+    const auto rounded =
+        static_cast<double>(whole + (rounds_up_to_nearest_even(whole, fraction) ? 1 : 0));
+    value = fields.negative ? -rounded : rounded;
+  }
+  return put_fixed2(p, value, 0) - 3;  // a whole number's ".00"
+}

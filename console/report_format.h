@@ -48,6 +48,10 @@ inline char* put_integer(char* p, std::int32_t value, int width) {
 // "nan".
 char* put_fixed2(char* p, double value, int width);
 
+// Writes `value` at p as "%.0f", rounded to a whole number as put_fixed2
+// rounds to hundredths; returns the end of what it wrote.
+char* put_whole(char* p, double value);
+
 // Returns true and sets `result` to `value` in hundredths as put_fixed2
 // rounds it, negative for a negative value ("-0.00" is 0); false for a
 // value that is not finite or of 2^55 or more in magnitude.

@@ -119,24 +119,23 @@ TEST(HostileInput, BriefModeCountsAnswersTypedAheadAtATerminal) {
     int status;
   } cases[] = {
       {"1300 500\n9 9 9\n" + zeros + "\n",
-       "Altitude? Fuel? \n0 s 1300.00 m 0.00 m/s 500 l. Rate? \n3" + flown +
-           "3 s 1305.83 m 3.89 m/s 473 l. Rate? \n43" + flown + "Crash at 46 s -65.77 m/s 473 l." +
+       "Altitude? Fuel? \n1300 m 0.00 m/s 500 l. Rate? \n3" + flown +
+           "1306 m 3.89 m/s 473 l. Rate? \n43" + flown + "Crash at 46 s -65.77 m/s 473 l." +
            expected::crashed,
        0},
       {"1300 500\n5 x 5 5\n\x04",
-       "Altitude? Fuel? \n0 s 1300.00 m 0.00 m/s 500 l. Rate? \n1 s 1300.00 m 0.00 m/s 495 l. "
+       "Altitude? Fuel? \n1300 m 0.00 m/s 500 l. Rate? \n1300 m 0.00 m/s 495 l. "
        "Rate? Rate must be 0 to 9.\nRate? \n2" +
-           flown + "3 s 1300.00 m 0.00 m/s 485 l. Rate? " + "\nInput ended, flight abandoned.\n",
+           flown + "1300 m 0.00 m/s 485 l. Rate? " + "\nInput ended, flight abandoned.\n",
        1},
       // The last answer, ended by Ctrl+D alone, may go on: it is no answer typed ahead.
       {"1300 500\n5 5\x04\x04",
-       "Altitude? Fuel? \n0 s 1300.00 m 0.00 m/s 500 l. Rate? \n1 s 1300.00 m 0.00 m/s 495 l. "
-       "Rate? \n2 s 1300.00 m 0.00 m/s 490 l. Rate? \nInput ended, flight abandoned.\n",
+       "Altitude? Fuel? \n1300 m 0.00 m/s 500 l. Rate? \n1300 m 0.00 m/s 495 l. "
+       "Rate? \n1300 m 0.00 m/s 490 l. Rate? \nInput ended, flight abandoned.\n",
        1},
       {"4 3\n0 9 9\n",
-       "Altitude? Fuel? \n0 s 4.00 m 0.00 m/s 3 l. Rate? \n2" + flown +
-           "2 s 1.25 m -2.27 m/s no fuel.\nHard landing at 3 s -3.89 m/s 0 l." +
-           expected::hard_landing,
+       "Altitude? Fuel? \n4.00 m 0.00 m/s 3 l. Rate? \n2" + flown +
+           "1.25 m -2.27 m/s no fuel.\nHard landing at 3 s -3.89 m/s 0 l." + expected::hard_landing,
        0},
   };
   for (const auto& c : cases) {

@@ -81,10 +81,13 @@ constexpr std::string_view input_ended =
 // the cursor says both. Every later line starts with brief_line_start, as
 // the full dialogue's rate prompt does: at a terminal the answer typed
 // ends the prompt's line, and from a file each second still has a line of
-// its own. A second with fuel left reads "12 s 1183.36 m -19.44 m/s 440 l.
-// Rate? ", one without "41 s 8.12 m -60.30 m/s no fuel.", each number as
-// short as it goes. The units part the figures, where commas or a colon
-// would only add pauses to a line said every second.
+// its own. A second with fuel left reads "1183 m -19.44 m/s 440 l. Rate? ",
+// one without "8.12 m -60.30 m/s no fuel.", each number as short as it
+// goes. What a second says is what the next answer needs, in under 6.5 s
+// of speech, so that with the answer's echo a second takes at most 8 s:
+// the time, which no answer depends on, is said only at the touchdown,
+// and the altitude to the centimetre only below brief_whole_metres_from. The units part the
+// figures, where commas or a colon would only add pauses.
 constexpr std::string_view brief_line_start = "\n";
 constexpr std::string_view brief_banner =
     "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
@@ -95,12 +98,12 @@ constexpr std::string_view brief_fuel_error = "Fuel must be 1 or more.\n";
 constexpr std::string_view brief_rate_prompt = "Rate? ";
 constexpr std::string_view brief_rate_error = "Rate must be 0 to 9.\n";
 
-// What follows each number of a second's line, the time first.
-constexpr std::string_view brief_time_unit = " s ";
+// What follows each number of a second's line.
 constexpr std::string_view brief_altitude_unit = " m ";
 constexpr std::string_view brief_velocity_unit = " m/s ";
 constexpr std::string_view brief_fuel_unit = " l. ";
 constexpr std::string_view brief_no_fuel = "no fuel.";
+constexpr double brief_whole_metres_from = 100;
 
 // Before the next line of a second or the touchdown, when answers typed
 // ahead have flown seconds unsaid: their count, then this.
@@ -109,6 +112,7 @@ constexpr std::string_view brief_typed_ahead = " s flown on answers typed ahead.
 // The touchdown, "Crash at 42 s -61.92 m/s 0 l.": the verdict in plain
 // words, then the time, the velocity and the fuel left, as a second's line
 // has them. The full dialogue's verdict line follows it.
+constexpr std::string_view brief_time_unit = " s ";
 constexpr std::string_view brief_soft_landing = "Soft landing at ";
 constexpr std::string_view brief_hard_landing = "Hard landing at ";
 constexpr std::string_view brief_crash = "Crash at ";
