@@ -17,7 +17,8 @@
 void print_brief_banner(console& io);
 
 // Writes the start of a second's line: "1183 m -19.44 m/s ", or below
-// 100 m "87.36 m -9.44 m/s "; the fuel follows, by print_brief_fuel_left or print_brief_no_fuel.
+// 100 m "87.36 m -9.44 m/s "; the fuel follows, by print_brief_fuel_left
+// or print_brief_no_fuel.
 void print_brief_second(console& io, const flight_state& s);
 
 // Ends a second's line with the fuel left, "440 l. ", for the rate prompt

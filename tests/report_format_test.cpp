@@ -267,34 +267,38 @@ TEST(FormatInteger, AgreesWithPrintfAroundEveryPowerOfTenAndTwo) {
 
 namespace {
 
-// "%.0f" rounds the exact value once, never by way of the hundredths.
+// "%.0f" rounds the exact value once, never by way of the hundredths:
+// ties, a value just below a tie, one that rounds up to "100.50", huge,
+// tiny and infinite values, then any bit pattern, its nearest tie and a
+// smaller power of two of it.
 TEST(FormatWhole, AgreesWithPrintf) {
-  const double cases[] = {0.5,
-                          1.5,
-                          2.5,
-                          -0.3,
-                          0.49999999999999994,
-                          100.49999999999999,
-                          1299.5,
-                          0x1.fffffffffffffp+51,
-                          1e20,
-                          std::numeric_limits<double>::infinity()};
+  std::vector<double> values = {0.5,
+                                2.5,
+                                -0.3,
+                                0.49999999999999994,
+                                100.49999999999999,
+                                1299.5,
+                                0x1.fffffffffffffp+51,
+                                1e20,
+                                5e-324,
+                                -std::numeric_limits<double>::infinity()};
   std::mt19937_64 random(31);
   for (int i = 0; i < 200000; ++i) {
+    const std::uint64_t bits = random();
     double value = 0;
-    const std::uint64_t bits = i < 10 ? 0 : random();
     std::memcpy(&value, &bits, sizeof value);
-    if (i < 10) value = cases[i];
-    if (std::isnan(value)) continue;
     const double half = std::floor(value) + 0.5;
-    for (const double v :
-         {value, half, std::nextafter(half, 0.0), std::ldexp(value, -(i % 1100))}) {
-      char expected[400], chars[formatted_number_capacity];
-      std::memset(chars, '#', sizeof chars);
-      const int n = std::snprintf(expected, sizeof expected, "%.0f", v);
-      ASSERT_EQ(std::string(chars, put_whole(chars, v)), std::string(expected, n))
-          << std::hexfloat << v;
-    }
+    if (std::isfinite(value))
+      values.insert(values.end(),
+                    {value, half, std::nextafter(half, 0.0), std::ldexp(value, -i % 1100)});
+  }
+  for (const double value : values) {
+    char expected[400], chars[formatted_number_capacity];
+    std::memset(chars, '#', sizeof chars);
+    const auto n =
+        static_cast<std::size_t>(std::snprintf(expected, sizeof expected, "%.0f", value));
+    ASSERT_EQ(std::string(chars, put_whole(chars, value)), std::string(expected, n))
+        << std::hexfloat << value;
   }
 }
 

@@ -86,8 +86,9 @@ constexpr std::string_view input_ended =
 // goes. What a second says is what the next answer needs, in under 6.5 s
 // of speech, so that with the answer's echo a second takes at most 8 s:
 // the time, which no answer depends on, is said only at the touchdown,
-// and the altitude to the centimetre only below brief_whole_metres_from. The units part the
-// figures, where commas or a colon would only add pauses.
+// and the altitude to the centimetre only below brief_whole_metres_from.
+// The units part the figures, where commas or a colon would only add
+// pauses.
 constexpr std::string_view brief_line_start = "\n";
 constexpr std::string_view brief_banner =
     "Real start 1300 m, 500 l. Rate 0 to 9: 0 falls, 5 steady, 9 brakes. ";
