@@ -263,10 +263,6 @@ TEST(FormatInteger, AgreesWithPrintfAroundEveryPowerOfTenAndTwo) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // "%.0f" rounds the exact value once, never by way of the hundredths:
 // ties, a value just below a tie, one that rounds up to "100.50", huge,
 // tiny and infinite values, then any bit pattern, its nearest tie and a
