@@ -259,6 +259,10 @@ TEST(SoftExtended, ExactResults) {
     EXPECT_EQ(result, c.expected) << c.what;
     EXPECT_EQ(std::signbit(result), std::signbit(c.expected)) << c.what;
   }
+  // 1 - (1 - 2^-64): the difference lies wholly in the low half of the
+  // 128 bits, and normalising it shifts by 64.
+  const soft_extended below_one = soft_from_binary64(1 + 0x1p-32) * soft_from_binary64(1 - 0x1p-32);
+  EXPECT_EQ(soft_to_binary64(soft_from_binary64(1.0) - below_one), 0x1p-64);
   EXPECT_TRUE(std::isnan(soft_to_binary64(soft_from_binary64(0.0) / soft_from_binary64(0.0))));
   const soft_extended infinity = soft_from_binary64(std::numeric_limits<double>::infinity());
   EXPECT_TRUE(std::isnan(soft_to_binary64(infinity - infinity)));
