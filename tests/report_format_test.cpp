@@ -84,7 +84,7 @@ TEST(FormatFixed2, Cases) {
   }
   EXPECT_EQ(fixed2(std::numeric_limits<double>::max(), 7),
             printf_fixed2(std::numeric_limits<double>::max(), 7));
-  for (const double value : {2.5, -0.3, 100.49999999999999, 0x1.fffffffffffffp+51, 1e20,
+  for (const double value : {2.5, -0.3, 101.49999999999999, 0x1.fffffffffffffp+51, 1e20,
                              -std::numeric_limits<double>::infinity()})
     EXPECT_EQ(whole_and_printf(value), "");
 }
