@@ -74,6 +74,7 @@ TEST(FormatFixed2, Cases) {
       {-5e-324, 7, "  -0.00"},
       {0.3, 0, "0.30"},
       {0x1.fffffffffffffp+55, 7, "72057594037927928.00"},
+      {4294967295.5, 7, "4294967295.50"},  // the largest whole part of 32 bits
       {1e20, 7, "100000000000000000000.00"},
       {std::numeric_limits<double>::infinity(), 7, "    inf"},
       {-std::numeric_limits<double>::infinity(), 7, "   -inf"},
